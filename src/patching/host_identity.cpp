@@ -1,0 +1,144 @@
+#include "patching/host_identity.h"
+
+#include <atomic>
+
+namespace lumavale {
+namespace {
+
+enum Probe : std::uint8_t { kNoProbe, kProbe };
+
+struct KnownHost {
+  HostAddress entryKey;
+  char titleCode;
+  char regionCode;
+  std::uint8_t versionMajor;
+  std::uint8_t versionMinor;
+  std::uint8_t revisionMajor;  // with revisionMinor: only rows that name them set them
+  std::uint8_t revisionMinor;
+  bool setsRevision;
+  Probe probe;
+  std::uint8_t variant;
+};
+
+constexpr KnownHost kKnownHosts[] = {
+    {0x005C1E70, '3', 0, 1, 0, 0, 0, false, kNoProbe, 0},
+    {0x005C2130, '3', 0, 1, 1, 0, 0, false, kNoProbe, 0},
+    {0x005C6FD0, '3', 0, 1, 1, 0, 0, false, kNoProbe, 1},
+    {0x009912ED, '3', 0, 1, 1, 0, 0, false, kNoProbe, 1},
+    {0x00667BF0, 'V', 0, 1, 0, 0, 0, false, kNoProbe, 0},
+    {0x00667C40, 'V', 0, 1, 1, 0, 0, false, kNoProbe, 0},
+    {0x00666BA0, 'V', 0, 1, 1, 0, 0, false, kNoProbe, 1},
+    {0x00A402ED, 'V', 0, 1, 1, 0, 0, false, kNoProbe, 1},
+    {0x00824570, 'S', 'U', 1, 0, 0, 0, false, kProbe, 0},
+    {0x0082457C, 'S', 'U', 1, 0, 0, 0, false, kProbe, 0},
+    {0x008245B0, 'S', 'E', 1, 0, 0, 0, false, kProbe, 0},
+    {0x008245BC, 'S', 'E', 1, 0, 0, 0, false, kProbe, 0},
+    {0x008252FC, 'S', 'U', 1, 1, 0, 0, false, kNoProbe, 0},
+    {0x0082533C, 'S', 'E', 1, 1, 0, 0, false, kNoProbe, 0},
+    {0x0085EC4A, 'S', 0, 3, 0, 0, 0, false, kNoProbe, 1},
+    {0x00D3C3DB, 'S', 0, 3, 0, 0, 0, false, kNoProbe, 1},
+    {0x00C965AD, 'I', 'U', 1, 0, 0, 4, true, kNoProbe, 0},
+    {0x00D0D011, 'I', 'U', 1, 0, 0, 7, true, kNoProbe, 0},
+    {0x00D0AF06, 'E', 'U', 1, 1, 2, 0, true, kNoProbe, 0},
+};
+
+// Header offsets of a PE image.
+constexpr std::uint32_t kNewHeaderOffsetField = 0x3C;         // e_lfanew
+constexpr std::uint32_t kEntryPointInNewHeader = 0x28;        // AddressOfEntryPoint
+// The first page of a loaded image always holds its headers; a header that points
+// beyond it is not trusted, since reading there could fault the host.
+constexpr std::uint32_t kHeaderPage = 0x1000;
+
+std::uint32_t ReadHostU32(HostAddress address) {
+  const volatile std::uint8_t* bytes = HostBytes(address);
+  return static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
+         static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
+}
+
+// The entry key of the host image, or false when its header cannot be trusted.
+bool ReadEntryKey(HostAddress& entryKey) {
+  const HostAddress base = platform::HostImageBase();
+  if (base == 0) return false;
+  const volatile std::uint8_t* image = HostBytes(base);
+  if (image[0] != 'M' || image[1] != 'Z') return false;
+  const std::uint32_t newHeader = ReadHostU32(base + kNewHeaderOffsetField);
+  if (newHeader > kHeaderPage - (kEntryPointInNewHeader + 4)) return false;
+  const volatile std::uint8_t* nt = HostBytes(base + newHeader);
+  if (nt[0] != 'P' || nt[1] != 'E' || nt[2] != 0 || nt[3] != 0) return false;
+  entryKey = ReadHostU32(base + newHeader + kEntryPointInNewHeader) + kPreferredImageBase;
+  return true;
+}
+
+HostIdentity hostIdentity;
+
+enum CreationState : int { kAbsent, kBeingCreated, kComplete };
+std::atomic<int> creationState{kAbsent};
+
+}  // namespace
+
+std::uint8_t ProtectedReadByte(HostAddress address) {
+  std::uint32_t previous = 0;
+  // Without the change the address may not even be mapped (an image away from its
+  // preferred base), so nothing is read.
+  if (!platform::ChangeProtection(address, 1, kPageExecuteReadWrite, &previous)) return 0;
+  const std::uint8_t byte = *HostBytes(address);
+  std::uint32_t ignored = 0;
+  platform::ChangeProtection(address, 1, previous, &ignored);
+  return byte;
+}
+
+bool DetectHost(HostIdentity& identity) {
+  identity.patchMark = 0;
+  identity.variant = 0;
+  identity.titleCode = 0;
+  identity.regionCode = 0;
+  identity.versionMajor = 0;
+  identity.versionMinor = 0;
+
+  HostAddress entryKey = 0;
+  if (!ReadEntryKey(entryKey)) return false;
+  for (const KnownHost& known : kKnownHosts) {
+    if (known.entryKey != entryKey) continue;
+    identity.titleCode = known.titleCode;
+    identity.regionCode = known.regionCode;
+    identity.versionMajor = known.versionMajor;
+    identity.versionMinor = known.versionMinor;
+    if (known.setsRevision) {
+      identity.revisionMajor = known.revisionMajor;
+      identity.revisionMinor = known.revisionMinor;
+    }
+    if (known.probe == kProbe && ProtectedReadByte(kPatchProbeAddress) == kJumpOpcode) {
+      identity.patchMark = 'H';
+    }
+    identity.variant = known.variant;
+    return true;
+  }
+  return false;
+}
+
+const HostIdentity& GetHostIdentity() {
+  if (creationState.load(std::memory_order_acquire) == kComplete) return hostIdentity;
+  int expected = kAbsent;
+  if (creationState.compare_exchange_strong(expected, kBeingCreated,
+                                            std::memory_order_acquire)) {
+    hostIdentity.displayName = kDisplayName;
+    hostIdentity.patchMark = 0;
+    hostIdentity.variant = 0;
+    hostIdentity.titleCode = 0;
+    hostIdentity.regionCode = 0;
+    hostIdentity.versionMajor = 0;
+    hostIdentity.versionMinor = 0;
+    DetectHost(hostIdentity);
+    creationState.store(kComplete, std::memory_order_release);
+    return hostIdentity;
+  }
+  // Another thread is creating the record: wait until it is complete.
+  while (creationState.load(std::memory_order_acquire) != kComplete) {
+#if defined(__i386__) || defined(__x86_64__)
+    __builtin_ia32_pause();
+#endif
+  }
+  return hostIdentity;
+}
+
+}  // namespace lumavale

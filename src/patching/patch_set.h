@@ -1,0 +1,34 @@
+#pragma once
+// The plug-in's whole effect on the host: a fixed table of stores.
+
+#include <cstdint>
+
+#include "platform/platform.h"
+#include "settings/settings.h"
+
+namespace lumavale {
+
+struct PatchEntry {
+  bool PluginSettings::*condition;  // null: the row always applies
+  HostAddress address;
+  std::uint32_t width;              // 1 or 4 bytes
+  std::uint32_t constant;           // stored when `amount` is null
+  float PluginSettings::*amount;    // else this amount's single-precision bits
+};
+
+inline constexpr PatchEntry kPatchSet[] = {
+    {&PluginSettings::enabled, 0x00726B0A, 4, 0x009E9920, nullptr},
+    {nullptr, 0x00726CEA, 4, 0, &PluginSettings::amountInFrontend},
+    {nullptr, 0x00A63FC0, 4, 0, &PluginSettings::amountInGameplay},
+    {&PluginSettings::fog, 0x00B74D64, 1, 0x01, nullptr},
+    {&PluginSettings::removeSkyTextures, 0x009EB588, 1, 0x00, nullptr},
+    {&PluginSettings::removeSkyTextures, 0x009EB9E8, 1, 0x00, nullptr},
+};
+
+// Stores the low `width` bytes of `value` at `address`, little-endian, with exactly
+// those bytes opened for writing for the moment of the store.
+void ProtectedWrite(HostAddress address, std::uint32_t width, std::uint32_t value);
+
+void ApplyPatchSet(const PluginSettings& settings);
+
+}  // namespace lumavale

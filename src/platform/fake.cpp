@@ -1,0 +1,80 @@
+// The platform for native tests: in-memory profile values, recorded protection
+// changes, and a host image wherever the test put one.
+
+#include "platform/fake.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+
+namespace lumavale {
+namespace {
+
+const std::string* FindValue(const char* section, const char* key, const char* file) {
+  fake::Platform& state = fake::State();
+  state.profileReads.push_back(std::string(section) + "/" + key + "@" + file);
+  if (state.settingsFile != file) return nullptr;
+  const auto found = state.profile.find({section, key});
+  return found == state.profile.end() ? nullptr : &found->second;
+}
+
+// Copies at most size-1 characters and a NUL, as the profile reads do.
+void CopyCut(const std::string& text, char* buffer, std::uint32_t size) {
+  const std::size_t length = std::min<std::size_t>(text.size(), size - 1);
+  std::memcpy(buffer, text.data(), length);
+  buffer[length] = '\0';
+}
+
+}  // namespace
+
+namespace fake {
+Platform& State() {
+  static Platform state;
+  return state;
+}
+}  // namespace fake
+
+namespace platform {
+
+std::uint32_t PluginModuleFileName(char* buffer, std::uint32_t size) {
+  // A path that does not fit is cut to size-1 characters and the count is `size`.
+  const std::string& path = fake::State().moduleFileName;
+  CopyCut(path, buffer, size);
+  return path.size() >= size ? size : static_cast<std::uint32_t>(path.size());
+}
+
+std::uint32_t ProfileInt(const char* section, const char* key, std::int32_t defaultValue,
+                         const char* file) {
+  const std::string* value = FindValue(section, key, file);
+  if (value == nullptr || value->empty()) return static_cast<std::uint32_t>(defaultValue);
+  // Base 0 like the real read: blanks, a sign and "0x" are taken, the rest ignored.
+  return static_cast<std::uint32_t>(std::strtoll(value->c_str(), nullptr, 0));
+}
+
+void ProfileString(const char* section, const char* key, const char* defaultText, char* buffer,
+                   std::uint32_t size, const char* file) {
+  const std::string* value = FindValue(section, key, file);
+  CopyCut(value != nullptr ? *value : std::string(defaultText), buffer, size);
+}
+
+bool ChangeProtection(HostAddress address, std::uint32_t size, std::uint32_t protection,
+                      std::uint32_t* previous) {
+  fake::Platform& state = fake::State();
+  fake::ProtectionCall call{address, size, protection, state.failingProtection.count(address) == 0, {}};
+  if (call.succeeded) {
+    for (std::uint32_t i = 0; i < size; ++i) call.bytes.push_back(std::uint8_t{HostBytes(address)[i]});
+    *previous = state.reportedProtection;
+  }
+  state.protectionCalls.push_back(call);
+  return call.succeeded;
+}
+
+HostAddress HostImageBase() {
+  ++fake::State().hostImageBaseCalls;
+  std::this_thread::sleep_for(fake::State().hostImageBaseDelay);
+  return fake::State().hostImageBase;
+}
+
+}  // namespace platform
+}  // namespace lumavale

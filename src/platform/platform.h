@@ -1,0 +1,50 @@
+#pragma once
+// The only door to the operating system. The logic calls these free functions and
+// nothing else of the platform; win32.cpp implements them over KERNEL32, fake.cpp
+// over in-memory state for the native tests. One of the two is linked in.
+
+#include <cstdint>
+
+#if defined(_WIN32)
+#define LUMAVALE_STDCALL __stdcall
+#else
+#define LUMAVALE_STDCALL
+#endif
+
+namespace lumavale {
+
+// A 32-bit absolute virtual address in the host process, used exactly as written.
+using HostAddress = std::uint32_t;
+
+inline constexpr std::uint32_t kMaxPath = 260;
+inline constexpr std::uint32_t kPageExecuteReadWrite = 0x40;
+
+// The pointer behind a host address. Host memory is foreign: every access goes
+// through a byte pointer so no alignment or type is assumed.
+inline volatile std::uint8_t* HostBytes(HostAddress address) {
+  return reinterpret_cast<volatile std::uint8_t*>(static_cast<std::uintptr_t>(address));
+}
+
+namespace platform {
+
+// GetModuleFileNameA for this plug-in's own module (not the host's). Returns the
+// platform's count; a count equal to `size` means the path was cut to fit.
+std::uint32_t PluginModuleFileName(char* buffer, std::uint32_t size);
+
+// GetPrivateProfileIntA.
+std::uint32_t ProfileInt(const char* section, const char* key, std::int32_t defaultValue,
+                         const char* file);
+
+// GetPrivateProfileStringA: `buffer` receives at most size-1 characters and a NUL.
+void ProfileString(const char* section, const char* key, const char* defaultText, char* buffer,
+                   std::uint32_t size, const char* file);
+
+// VirtualProtect. True on success, with the span's previous protection in `previous`.
+bool ChangeProtection(HostAddress address, std::uint32_t size, std::uint32_t protection,
+                      std::uint32_t* previous);
+
+// GetModuleHandleA(NULL): the base of the host's main image.
+HostAddress HostImageBase();
+
+}  // namespace platform
+}  // namespace lumavale

@@ -1,0 +1,358 @@
+// A stand-in for the game: a 32-bit image at 0x00400000 that spans every address the
+// plug-in writes, so its effect can be watched byte by byte under Wine or Windows.
+//
+//   standin_host [--entry KEY] [--probe-byte B] [--rotate N] [--table] PLUGIN
+//       loads PLUGIN and prints what changed (one record per line, or a table);
+//   standin_host --read-int FILE SECTION KEY DEFAULT ...
+//   standin_host --read-string FILE SECTION KEY DEFAULT SIZE ...
+//       prints what the profile functions give, so a test derives its expectations
+//       from the system's own reading of the file.
+
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Address = std::uintptr_t;
+
+constexpr Address kImageBase = 0x00400000;
+constexpr Address kProbeAddress = 0x00406A20;
+constexpr std::size_t kPageSize = 0x1000;
+// Bytes shown and guarded on each side of a span.
+constexpr std::size_t kPad = 8;
+
+struct Span {
+  int row;
+  Address address;
+  std::size_t width;
+  const char* condition;
+};
+
+constexpr Span kSpans[] = {
+    {1, 0x00726B0A, 4, "Enabled"},
+    {2, 0x00726CEA, 4, "always"},
+    {3, 0x00A63FC0, 4, "always"},
+    {4, 0x00B74D64, 1, "Fog"},
+    {5, 0x009EB588, 1, "RemoveSkyTextures"},
+    {6, 0x009EB9E8, 1, "RemoveSkyTextures"},
+};
+
+// The pages whose bytes and protection are watched: the header (read for the host
+// key), the probe byte's page and the span pages.
+constexpr Address kWatchedPages[] = {kImageBase, 0x00406000, 0x00726000,
+                                     0x009EB000, 0x00A63000, 0x00B74000};
+
+// Given in turn to the probe and span pages (the header keeps its own), so that each
+// protection is met; --rotate shifts the assignment.
+constexpr DWORD kProtections[] = {PAGE_READONLY, PAGE_EXECUTE_READ, PAGE_READWRITE,
+                                  PAGE_EXECUTE_READWRITE};
+
+}  // namespace
+
+// The linker puts ".init" first in .text, ahead of all code, so the probe address
+// falls in this block and planting a byte there cannot hit an instruction.
+__attribute__((section(".init"), used)) unsigned char lowSpace[0x8000] = {1};
+// Zero-filled, so it costs no file size yet stretches the image past the last span.
+__attribute__((used)) unsigned char highSpace[0x7C0000];
+
+namespace {
+
+unsigned char* At(Address address) { return reinterpret_cast<unsigned char*>(address); }
+
+bool Inside(Address first, std::size_t size, const void* block, std::size_t blockSize) {
+  const auto begin = reinterpret_cast<Address>(block);
+  return first >= begin && first + size <= begin + blockSize;
+}
+
+bool LayoutCoversEverything() {
+  if (!Inside(kProbeAddress, 1, lowSpace, sizeof lowSpace)) return false;
+  for (const Span& span : kSpans) {
+    if (!Inside(span.address - kPad, span.width + 2 * kPad, highSpace, sizeof highSpace)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+DWORD ProtectionOf(Address page) {
+  MEMORY_BASIC_INFORMATION info{};
+  if (VirtualQuery(At(page), &info, sizeof info) == 0) return 0;
+  return info.Protect;
+}
+
+bool Protect(Address address, std::size_t size, DWORD protection) {
+  DWORD previous = 0;
+  return VirtualProtect(At(address), size, protection, &previous) != FALSE;
+}
+
+// Writes under a temporary protection change, putting the previous one back.
+bool PokeBytes(Address address, const void* bytes, std::size_t size) {
+  DWORD previous = 0;
+  if (!VirtualProtect(At(address), size, PAGE_EXECUTE_READWRITE, &previous)) return false;
+  std::memcpy(At(address), bytes, size);
+  return Protect(address, size, previous);
+}
+
+// Distinct from every byte the plug-in stores, so a store always shows.
+unsigned char Sentinel(Address address) {
+  return static_cast<unsigned char>(0xA0 | ((address * 7) & 0x1F));
+}
+
+struct Snapshot {
+  std::vector<unsigned char> bytes;  // every watched page, in order
+  std::vector<DWORD> protections;
+};
+
+Snapshot Take() {
+  Snapshot snapshot;
+  for (const Address page : kWatchedPages) {
+    snapshot.bytes.insert(snapshot.bytes.end(), At(page), At(page) + kPageSize);
+    snapshot.protections.push_back(ProtectionOf(page));
+  }
+  return snapshot;
+}
+
+unsigned char ByteAt(const Snapshot& snapshot, Address address) {
+  for (std::size_t i = 0; i < std::size(kWatchedPages); ++i) {
+    if (address - kWatchedPages[i] < kPageSize) {
+      return snapshot.bytes[i * kPageSize + (address - kWatchedPages[i])];
+    }
+  }
+  std::fprintf(stderr, "address %08lX is not watched\n", static_cast<unsigned long>(address));
+  std::exit(3);
+}
+
+bool InSomeSpan(Address address) {
+  for (const Span& span : kSpans) {
+    if (address - span.address < span.width) return true;
+  }
+  return false;
+}
+
+// Counts differing bytes of the watched pages; the spans themselves are skipped
+// unless `withSpans`.
+unsigned long CountChanges(const Snapshot& a, const Snapshot& b, std::size_t pageIndex,
+                           bool withSpans) {
+  unsigned long count = 0;
+  for (std::size_t i = 0; i < kPageSize; ++i) {
+    const std::size_t at = pageIndex * kPageSize + i;
+    if (a.bytes[at] == b.bytes[at]) continue;
+    if (withSpans || !InSomeSpan(kWatchedPages[pageIndex] + i)) ++count;
+  }
+  return count;
+}
+
+std::string Hex(const Snapshot& snapshot, Address first, std::size_t size) {
+  std::string text;
+  char pair[3];
+  for (std::size_t i = 0; i < size; ++i) {
+    std::snprintf(pair, sizeof pair, "%02X", ByteAt(snapshot, first + i));
+    text += pair;
+  }
+  return text;
+}
+
+std::string HexText(const char* text) {
+  std::string hex;
+  char pair[3];
+  for (const char* c = text; *c != '\0'; ++c) {
+    std::snprintf(pair, sizeof pair, "%02X", static_cast<unsigned char>(*c));
+    hex += pair;
+  }
+  return hex.empty() ? "-" : hex;
+}
+
+unsigned long Number(const char* text) { return std::strtoul(text, nullptr, 0); }
+
+int ReadProfile(int argc, char** argv) {
+  for (int i = 1; i < argc;) {
+    const std::string mode = argv[i];
+    if (mode == "--read-int" && i + 4 < argc) {
+      const UINT value = GetPrivateProfileIntA(argv[i + 2], argv[i + 3],
+                                               static_cast<INT>(std::strtol(argv[i + 4], nullptr, 0)),
+                                               argv[i + 1]);
+      std::printf("int %s %s %u\n", argv[i + 2], argv[i + 3], value);
+      i += 5;
+    } else if (mode == "--read-string" && i + 5 < argc) {
+      // SIZE is the size handed to the call; the extra byte keeps the text ended
+      // whatever the call does.
+      std::vector<char> buffer(Number(argv[i + 5]) + 1, '\0');
+      GetPrivateProfileStringA(argv[i + 2], argv[i + 3], argv[i + 4], buffer.data(),
+                               static_cast<DWORD>(buffer.size() - 1), argv[i + 1]);
+      std::printf("string %s %s %s\n", argv[i + 2], argv[i + 3], HexText(buffer.data()).c_str());
+      i += 6;
+    } else {
+      std::fprintf(stderr, "bad read request at \"%s\"\n", argv[i]);
+      return 2;
+    }
+  }
+  return 0;
+}
+
+DWORD WINAPI Idle(LPVOID) { return 0; }
+
+float FloatAt(const Snapshot& snapshot, Address address) {
+  std::uint32_t bits = 0;
+  for (std::size_t i = 0; i < 4; ++i) {
+    bits |= static_cast<std::uint32_t>(ByteAt(snapshot, address + i)) << (8 * i);
+  }
+  float value = 0;
+  std::memcpy(&value, &bits, sizeof value);
+  return value;
+}
+
+// What a span's bytes mean to the game, in words.
+std::string Meaning(const Span& span, const Snapshot& before, const Snapshot& after) {
+  const std::string now = Hex(after, span.address, span.width);
+  if (span.row == 2 || span.row == 3) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", static_cast<double>(FloatAt(after, span.address)));
+    return text;
+  }
+  return now == Hex(before, span.address, span.width) ? "off (untouched)" : "on";
+}
+
+const char* ProtectionName(DWORD protection) {
+  switch (protection) {
+    case PAGE_NOACCESS: return "no-access";
+    case PAGE_READONLY: return "read-only";
+    case PAGE_READWRITE: return "read-write";
+    case PAGE_WRITECOPY: return "write-copy";
+    case PAGE_EXECUTE: return "execute";
+    case PAGE_EXECUTE_READ: return "execute-read";
+    case PAGE_EXECUTE_READWRITE: return "execute-read-write";
+    case PAGE_EXECUTE_WRITECOPY: return "execute-write-copy";
+    default: return "other";
+  }
+}
+
+void PrintTable(const Snapshot& before, const Snapshot& after) {
+  std::printf("%-3s  %-10s  %-5s  %-17s  %-24s  %-24s  %s\n", "row", "address", "width",
+              "condition", "bytes before", "bytes after", "value");
+  for (const Span& span : kSpans) {
+    std::string was;
+    std::string now;
+    for (std::size_t i = 0; i < span.width; ++i) {
+      was += Hex(before, span.address + i, 1) + (i + 1 < span.width ? " " : "");
+      now += Hex(after, span.address + i, 1) + (i + 1 < span.width ? " " : "");
+    }
+    std::printf("%-3d  0x%08lX  %-5u  %-17s  %-24s  %-24s  %s\n", span.row,
+                static_cast<unsigned long>(span.address), static_cast<unsigned>(span.width),
+                span.condition, was.c_str(), now.c_str(), Meaning(span, before, after).c_str());
+  }
+  std::printf("\n%-10s  %-20s  %s\n", "page", "protection before", "protection after");
+  for (std::size_t i = 0; i < std::size(kWatchedPages); ++i) {
+    std::printf("0x%08lX  %-20s  %s\n", static_cast<unsigned long>(kWatchedPages[i]),
+                ProtectionName(before.protections[i]), ProtectionName(after.protections[i]));
+  }
+}
+
+void PrintRecords(const Snapshot& before, const Snapshot& after, const Snapshot& final) {
+  for (const Span& span : kSpans) {
+    const Address first = span.address - kPad;
+    const std::size_t size = span.width + 2 * kPad;
+    std::printf("span %d %08lX %u %u %s %s %s\n", span.row,
+                static_cast<unsigned long>(span.address), static_cast<unsigned>(span.width),
+                static_cast<unsigned>(kPad), Hex(before, first, size).c_str(),
+                Hex(after, first, size).c_str(), Hex(final, first, size).c_str());
+  }
+  for (std::size_t i = 0; i < std::size(kWatchedPages); ++i) {
+    std::printf("page %08lX %lX %lX %lX %lu %lu\n", static_cast<unsigned long>(kWatchedPages[i]),
+                before.protections[i], after.protections[i], final.protections[i],
+                CountChanges(before, after, i, false), CountChanges(after, final, i, true));
+  }
+  std::printf("probe %s %s %s\n", Hex(before, kProbeAddress, 1).c_str(),
+              Hex(after, kProbeAddress, 1).c_str(), Hex(final, kProbeAddress, 1).c_str());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc > 1 && std::strncmp(argv[1], "--read-", 7) == 0) return ReadProfile(argc, argv);
+
+  long entryKey = -1;
+  int probeByte = -1;
+  std::size_t rotate = 0;
+  bool table = false;
+  const char* plugin = nullptr;
+  for (int i = 1; i < argc; ++i) {
+    const std::string option = argv[i];
+    if (option == "--entry" && i + 1 < argc) {
+      entryKey = static_cast<long>(Number(argv[++i]));
+    } else if (option == "--probe-byte" && i + 1 < argc) {
+      probeByte = static_cast<int>(Number(argv[++i]) & 0xFF);
+    } else if (option == "--rotate" && i + 1 < argc) {
+      rotate = Number(argv[++i]);
+    } else if (option == "--table") {
+      table = true;
+    } else {
+      plugin = argv[i];
+    }
+  }
+  if (plugin == nullptr) {
+    std::fprintf(stderr, "usage: standin_host [--entry KEY] [--probe-byte B] [--rotate N] "
+                         "[--table] PLUGIN\n");
+    return 2;
+  }
+  if (!LayoutCoversEverything() || reinterpret_cast<Address>(GetModuleHandleA(nullptr)) != kImageBase) {
+    std::fprintf(stderr, "the image does not span every patched address\n");
+    return 3;
+  }
+
+  bool prepared = true;
+  if (entryKey >= 0) {
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(kImageBase);
+    const Address field = kImageBase + static_cast<Address>(dos->e_lfanew) +
+                          offsetof(IMAGE_NT_HEADERS32, OptionalHeader.AddressOfEntryPoint);
+    const auto rva = static_cast<std::uint32_t>(static_cast<unsigned long>(entryKey) - kImageBase);
+    prepared = PokeBytes(field, &rva, sizeof rva) && prepared;
+  }
+  if (probeByte >= 0) {
+    const auto byte = static_cast<unsigned char>(probeByte);
+    prepared = PokeBytes(kProbeAddress, &byte, 1) && prepared;
+  }
+  for (const Span& span : kSpans) {
+    for (Address a = span.address - kPad; a < span.address + span.width + kPad; ++a) {
+      *At(a) = Sentinel(a);
+    }
+  }
+  for (std::size_t i = 1; i < std::size(kWatchedPages); ++i) {
+    const DWORD protection = kProtections[(i - 1 + rotate) % std::size(kProtections)];
+    prepared = Protect(kWatchedPages[i], kPageSize, protection) && prepared;
+  }
+  if (!prepared) {
+    std::fprintf(stderr, "could not prepare the image: error %lu\n", GetLastError());
+    return 3;
+  }
+
+  const Snapshot before = Take();
+  HMODULE module = LoadLibraryA(plugin);
+  const DWORD loadError = module != nullptr ? 0 : GetLastError();
+  const Snapshot after = Take();
+
+  DWORD threadId = 0;
+  HANDLE thread = CreateThread(nullptr, 0, Idle, nullptr, 0, &threadId);
+  const bool threadRan =
+      thread != nullptr && WaitForSingleObject(thread, 10000) == WAIT_OBJECT_0;
+  if (thread != nullptr) CloseHandle(thread);
+  const bool freed = module != nullptr && FreeLibrary(module) != FALSE;
+  const Snapshot final = Take();
+
+  if (table) {
+    if (module == nullptr) std::printf("the plug-in did not load: error %lu\n\n", loadError);
+    PrintTable(before, after);
+  } else {
+    std::printf("load %d %lu\n", module != nullptr ? 1 : 0, loadError);
+    PrintRecords(before, after, final);
+    std::printf("thread %d\nfree %d\nend\n", threadRan ? 1 : 0, freed ? 1 : 0);
+  }
+  std::fflush(stdout);
+  return module != nullptr ? 0 : 1;
+}

@@ -1,0 +1,68 @@
+#include "startup/startup.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+
+#include "host_memory.h"
+#include "platform/fake.h"
+#include "settings/settings.h"
+
+namespace lumavale {
+namespace {
+
+using testing::HostMemory;
+
+class StartupTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fake::State() = {};
+    pluginSettings = {};
+    for (HostAddress page : testing::PatchPages()) HostMemory::Fill(page, testing::kPageSize, 0xCC);
+  }
+  HostMemory memory_{testing::PatchPages()};
+};
+
+TEST_F(StartupTest, NotificationsOtherThanAttachDoNothing) {
+  for (std::uint32_t reason : {0u, 2u, 3u}) {
+    EXPECT_EQ(DllMain(nullptr, reason, nullptr), 1) << "reason " << reason;
+  }
+  EXPECT_TRUE(fake::State().profileReads.empty());
+  EXPECT_TRUE(fake::State().protectionCalls.empty());
+  EXPECT_EQ(HostMemory::Read(0x00726B0A, 4), std::vector<std::uint8_t>(4, 0xCC));
+}
+
+TEST_F(StartupTest, AttachWithoutSettingsFileAppliesTheDefaults) {
+  fake::State().settingsFile = "C:\\nowhere\\LumavaleSettings.ini";
+  EXPECT_EQ(DllMain(nullptr, 1, nullptr), 1);
+  EXPECT_EQ(fake::State().profileReads.size(), 5u);
+  EXPECT_EQ(HostMemory::Read(0x00726B0A, 4), (std::vector<std::uint8_t>{0x20, 0x99, 0x9E, 0x00}));
+  EXPECT_EQ(HostMemory::Read(0x00726CEA, 4), testing::LittleEndian(0x3F4CCCCD, 4));
+  EXPECT_EQ(HostMemory::Read(0x00A63FC0, 4), testing::LittleEndian(0x3FA00000, 4));
+  EXPECT_EQ(HostMemory::Read(0x00B74D64, 1), std::vector<std::uint8_t>{0xCC});
+  EXPECT_EQ(HostMemory::Read(0x009EB588, 1), std::vector<std::uint8_t>{0xCC});
+  EXPECT_EQ(HostMemory::Read(0x009EB9E8, 1), std::vector<std::uint8_t>{0xCC});
+}
+
+TEST_F(StartupTest, DetachLeavesThePatchedBytes) {
+  DllMain(nullptr, 1, nullptr);
+  const auto patched = HostMemory::Read(0x00726B0A, 4);
+  const auto calls = fake::State().protectionCalls.size();
+  EXPECT_EQ(DllMain(nullptr, 0, nullptr), 1);
+  EXPECT_EQ(HostMemory::Read(0x00726B0A, 4), patched);
+  EXPECT_EQ(fake::State().protectionCalls.size(), calls);
+}
+
+TEST_F(StartupTest, AllReadingIsDoneBeforeTheFirstWrite) {
+  fake::State().profile = {{{"Other", "Fog"}, "1"}};
+  DllMain(nullptr, 1, nullptr);
+  // The fake records reads and protection changes separately; the settings record is
+  // complete when the first store's span is opened.
+  ASSERT_FALSE(fake::State().protectionCalls.empty());
+  EXPECT_EQ(fake::State().profileReads.size(), 5u);
+  EXPECT_TRUE(pluginSettings.fog);
+  EXPECT_EQ(HostMemory::Read(0x00B74D64, 1), std::vector<std::uint8_t>{0x01});
+}
+
+}  // namespace
+}  // namespace lumavale
