@@ -50,8 +50,11 @@ INSTANTIATE_TEST_SUITE_P(
         LocateCase{"SettingsPathTooLong", "C:" + kDir235.substr(2) + "\\x.asi", ""},
         LocateCase{"NoSeparatorWouldReadWindowsFolder", "Lumavale.asi", ""},
         LocateCase{"NoPathAtAll", "", ""},
-        LocateCase{"CutModulePath", "C:\\" + std::string(300, 'p') + "\\Lumavale.asi", ""},
-        LocateCase{"ModulePathFillsBuffer", "C:\\" + std::string(250, 'p') + "\\L.asi", ""}),
+        // 259 characters fit the buffer; 260 and more come back cut and name another file.
+        LocateCase{"LongestModulePath", "C:\\G\\" + std::string(250, 'n') + ".asi",
+                   "C:\\G\\LumavaleSettings.ini"},
+        LocateCase{"ModulePathFillsBuffer", "C:\\G\\" + std::string(251, 'n') + ".asi", ""},
+        LocateCase{"CutModulePath", "C:\\G\\" + std::string(300, 'n') + ".asi", ""}),
     [](const auto& param) { return param.param.name; });
 
 // --- What the settings file gives -------------------------------------------------
