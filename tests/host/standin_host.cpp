@@ -175,9 +175,9 @@ int ReadProfile(int argc, char** argv) {
   for (int i = 1; i < argc;) {
     const std::string mode = argv[i];
     if (mode == "--read-int" && i + 4 < argc) {
-      const UINT value = GetPrivateProfileIntA(argv[i + 2], argv[i + 3],
-                                               static_cast<INT>(std::strtol(argv[i + 4], nullptr, 0)),
-                                               argv[i + 1]);
+      const UINT value = GetPrivateProfileIntA(
+          argv[i + 2], argv[i + 3], static_cast<INT>(std::strtol(argv[i + 4], nullptr, 0)),
+          argv[i + 1]);
       std::printf("int %s %s %u\n", argv[i + 2], argv[i + 3], value);
       i += 5;
     } else if (mode == "--read-string" && i + 5 < argc) {
@@ -220,17 +220,20 @@ std::string Meaning(const Span& span, const Snapshot& before, const Snapshot& af
 }
 
 const char* ProtectionName(DWORD protection) {
-  switch (protection) {
-    case PAGE_NOACCESS: return "no-access";
-    case PAGE_READONLY: return "read-only";
-    case PAGE_READWRITE: return "read-write";
-    case PAGE_WRITECOPY: return "write-copy";
-    case PAGE_EXECUTE: return "execute";
-    case PAGE_EXECUTE_READ: return "execute-read";
-    case PAGE_EXECUTE_READWRITE: return "execute-read-write";
-    case PAGE_EXECUTE_WRITECOPY: return "execute-write-copy";
-    default: return "other";
+  struct Named {
+    DWORD protection;
+    const char* name;
+  };
+  static constexpr Named kNames[] = {
+      {PAGE_NOACCESS, "no-access"},       {PAGE_READONLY, "read-only"},
+      {PAGE_READWRITE, "read-write"},     {PAGE_WRITECOPY, "write-copy"},
+      {PAGE_EXECUTE, "execute"},          {PAGE_EXECUTE_READ, "execute-read"},
+      {PAGE_EXECUTE_READWRITE, "execute-read-write"},
+      {PAGE_EXECUTE_WRITECOPY, "execute-write-copy"}};
+  for (const Named& named : kNames) {
+    if (named.protection == protection) return named.name;
   }
+  return "other";
 }
 
 void PrintTable(const Snapshot& before, const Snapshot& after) {
@@ -297,11 +300,13 @@ int main(int argc, char** argv) {
     }
   }
   if (plugin == nullptr) {
-    std::fprintf(stderr, "usage: standin_host [--entry KEY] [--probe-byte B] [--rotate N] "
-                         "[--table] PLUGIN\n");
+    std::fprintf(stderr,
+                 "usage: standin_host [--entry KEY] [--probe-byte B] [--rotate N] "
+                 "[--table] PLUGIN\n");
     return 2;
   }
-  if (!LayoutCoversEverything() || reinterpret_cast<Address>(GetModuleHandleA(nullptr)) != kImageBase) {
+  if (!LayoutCoversEverything() ||
+      reinterpret_cast<Address>(GetModuleHandleA(nullptr)) != kImageBase) {
     std::fprintf(stderr, "the image does not span every patched address\n");
     return 3;
   }
@@ -339,8 +344,7 @@ int main(int argc, char** argv) {
 
   DWORD threadId = 0;
   HANDLE thread = CreateThread(nullptr, 0, Idle, nullptr, 0, &threadId);
-  const bool threadRan =
-      thread != nullptr && WaitForSingleObject(thread, 10000) == WAIT_OBJECT_0;
+  const bool threadRan = thread != nullptr && WaitForSingleObject(thread, 10000) == WAIT_OBJECT_0;
   if (thread != nullptr) CloseHandle(thread);
   const bool freed = module != nullptr && FreeLibrary(module) != FALSE;
   const Snapshot final = Take();

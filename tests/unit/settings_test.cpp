@@ -32,7 +32,7 @@ TEST_P(LocateSettingsFileCases, ModulePathGivesSettingsPath) {
   for (std::size_t i = GetParam().expected.size(); i < sizeof path.text; ++i) ASSERT_EQ(path.text[i], '\0');
 }
 
-const std::string kDir235(235, 'd');  // with "\" and the 20-character name: 256, too long
+const std::string kDir234(234, 'd');  // with "\" and the 20-character name: 255, one too many
 const std::string kDir233(233, 'd');  // with "\" and the name: exactly 254
 
 INSTANTIATE_TEST_SUITE_P(
@@ -47,7 +47,7 @@ INSTANTIATE_TEST_SUITE_P(
         LocateCase{"ForwardSlashes", "C:/Games/Host/Lumavale.asi", "C:/Games/Host/LumavaleSettings.ini"},
         LocateCase{"LongestPathThatFits", "C:" + kDir233.substr(2) + "\\x.asi",
                    "C:" + kDir233.substr(2) + "\\LumavaleSettings.ini"},
-        LocateCase{"SettingsPathTooLong", "C:" + kDir235.substr(2) + "\\x.asi", ""},
+        LocateCase{"SettingsPathTooLong", "C:" + kDir234.substr(2) + "\\x.asi", ""},
         LocateCase{"NoSeparatorWouldReadWindowsFolder", "Lumavale.asi", ""},
         LocateCase{"NoPathAtAll", "", ""},
         // 259 characters fit the buffer; 260 and more come back cut and name another file.
