@@ -61,7 +61,7 @@ void ProfileString(const char* section, const char* key, const char* defaultText
 bool ChangeProtection(HostAddress address, std::uint32_t size, std::uint32_t protection,
                       std::uint32_t* previous) {
   fake::Platform& state = fake::State();
-  fake::ProtectionCall call{address, size, protection, state.failingProtection.count(address) == 0, {}};
+  fake::ProtectionCall call{address, size, protection, !state.failingProtection.contains(address), {}};
   if (call.succeeded) {
     for (std::uint32_t i = 0; i < size; ++i) call.bytes.push_back(std::uint8_t{HostBytes(address)[i]});
     *previous = state.reportedProtection;

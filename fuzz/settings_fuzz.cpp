@@ -1,0 +1,132 @@
+// Locating and reading the settings file over the fake platform, for any module
+// path the platform might report and any value the file might hold.
+
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "oracle.h"
+#include "platform/fake.h"
+#include "settings/settings.h"
+
+namespace lumavale {
+namespace {
+
+struct Key {
+  const char* section;
+  const char* name;
+};
+constexpr Key kEnabled{"Lumavale", "Enabled"};
+constexpr Key kFrontend{"Lumavale", "AmountInFrontend"};
+constexpr Key kGameplay{"Lumavale", "AmountInGameplay"};
+constexpr Key kFog{"Other", "Fog"};
+constexpr Key kSky{"Other", "RemoveSkyTextures"};
+constexpr Key kKeys[] = {kEnabled, kFrontend, kGameplay, kFog, kSky};
+
+constexpr std::size_t kLongestValue = 254;
+
+// The text C sees in a std::string: everything before its first NUL.
+std::string AsC(const std::string& text) { return text.substr(0, text.find('\0')); }
+
+// The settings path the module path must give, worked out independently; empty
+// when the module path cannot be trusted.
+std::string ExpectedPath(const std::string& module) {
+  if (module.empty() || module.size() >= kMaxPath) return "";
+  const std::string visible = AsC(module);
+  const std::size_t separator = visible.find_last_of("\\/");
+  if (separator == std::string::npos) return "";
+  std::string path = visible.substr(0, separator + 1) + kSettingsFileName;
+  return path.size() <= kSettingsTextSize - 1 ? path : "";
+}
+
+std::string Describe(const fake::Platform& state) {
+  std::string text = "module=" + state.moduleFileName + " file=" + state.settingsFile;
+  for (const auto& [key, value] : state.profile) {
+    text += " " + key.first + "/" + key.second + "=" + value;
+  }
+  return text;
+}
+
+float ExpectedAmount(const fake::Platform& state, const std::string& file, const Key& key,
+                     const char* defaultText) {
+  const auto found = state.profile.find({key.section, key.name});
+  const bool read = state.settingsFile == file && found != state.profile.end();
+  const std::string value = AsC(read ? found->second : std::string(defaultText));
+  return static_cast<float>(std::strtod(value.substr(0, kLongestValue).c_str(), nullptr));
+}
+
+void Check(bool holds, const char* what, const fake::Platform& state) {
+  if (!holds) fuzz::Fail(what, Describe(state));
+}
+
+void Run(FuzzedDataProvider& in) {
+  fake::State() = {};
+  fake::Platform& state = fake::State();
+
+  std::string module = in.ConsumeRandomLengthString(320);
+  // Random text rarely lands on the lengths that matter (254..260 and beyond), so
+  // padding may stretch it to one, anywhere in the path.
+  if (in.ConsumeBool()) {
+    const auto length = in.ConsumeIntegralInRange<std::size_t>(200, 300);
+    if (length > module.size()) {
+      const auto at = in.ConsumeIntegralInRange<std::size_t>(0, module.size());
+      module.insert(at, length - module.size(), in.ConsumeBool() ? 'd' : '.');
+    }
+  }
+  state.moduleFileName = module;
+  const std::string expected = ExpectedPath(module);
+  // Mostly the file beside the plug-in exists; sometimes only some other file does.
+  state.settingsFile = in.ConsumeBool() ? expected : in.ConsumeRandomLengthString(64);
+  for (const Key& key : kKeys) {
+    if (in.ConsumeBool()) state.profile[{key.section, key.name}] = in.ConsumeRandomLengthString(300);
+  }
+
+  const SettingsPath path = LocateSettingsFile();
+  for (std::size_t i = 0; i < sizeof path.text; ++i) {
+    const char want = i < expected.size() ? expected[i] : '\0';
+    Check(path.text[i] == want, "settings path differs from the module's folder + name", state);
+  }
+
+  // Something LoadSettings cannot give, so a record left unwritten shows.
+  pluginSettings = {false, -7.0f, -7.0f, true, true};
+  LoadSettings(path);
+  const PluginSettings got = pluginSettings;
+
+  if (expected.empty()) {
+    Check(state.profileReads.empty(), "an unusable path still read the profile", state);
+    Check(got.enabled && !got.fog && !got.removeSkyTextures, "an unusable path lost a default switch",
+          state);
+    Check(fuzz::SameValue(0.8f, got.amountInFrontend) && fuzz::SameValue(1.25f, got.amountInGameplay),
+          "an unusable path lost a default amount", state);
+    return;
+  }
+  Check(state.profileReads.size() == 5, "not exactly five profile reads", state);
+  for (const std::string& read : state.profileReads) {
+    Check(read.size() > expected.size() && read.ends_with("@" + expected), "a read of another file",
+          state);
+  }
+  Check(fuzz::SameValue(ExpectedAmount(state, expected, kFrontend, "0.8"), got.amountInFrontend),
+        "front-end amount is not strtod of its text", state);
+  Check(fuzz::SameValue(ExpectedAmount(state, expected, kGameplay, "1.25"), got.amountInGameplay),
+        "gameplay amount is not strtod of its text", state);
+  // The integer is what the platform's own read gives; a switch is on for 1 only.
+  const auto integer = [&](const Key& key, std::int32_t defaultValue) {
+    return platform::ProfileInt(key.section, key.name, defaultValue, expected.c_str());
+  };
+  Check(got.enabled == (integer(kEnabled, 1) == 1), "Enabled is not 'integer is 1'", state);
+  Check(got.fog == (integer(kFog, 0) == 1), "Fog is not 'integer is 1'", state);
+  Check(got.removeSkyTextures == (integer(kSky, 0) == 1), "RemoveSkyTextures is not 'integer is 1'",
+        state);
+}
+
+}  // namespace
+}  // namespace lumavale
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  FuzzedDataProvider in(data, size);
+  lumavale::Run(in);
+  return 0;
+}
