@@ -122,12 +122,7 @@ const HostIdentity& GetHostIdentity() {
   if (creationState.compare_exchange_strong(expected, kBeingCreated,
                                             std::memory_order_acquire)) {
     hostIdentity.displayName = kDisplayName;
-    hostIdentity.patchMark = 0;
-    hostIdentity.variant = 0;
-    hostIdentity.titleCode = 0;
-    hostIdentity.regionCode = 0;
-    hostIdentity.versionMajor = 0;
-    hostIdentity.versionMinor = 0;
+    // DetectHost clears the identification fields itself before it looks.
     DetectHost(hostIdentity);
     creationState.store(kComplete, std::memory_order_release);
     return hostIdentity;
