@@ -1,0 +1,50 @@
+// A host whose own image stops short of the patched addresses, like a game the
+// plug-in was not made for. What lies there is whatever the system put there; a span
+// that is only reserved cannot be opened for writing, and a store there would fault.
+//
+//   bare_host PLUGIN
+//       prints "span ROW STATE" before the load (STATE: commit, reserve or free),
+//       "loaded 0|1", then "span ROW STATE" again.
+
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+#include <cstdint>
+#include <cstdio>
+
+namespace {
+
+constexpr std::uintptr_t kSpans[] = {0x00726B0A, 0x00726CEA, 0x00A63FC0,
+                                     0x00B74D64, 0x009EB588, 0x009EB9E8};
+
+const char* State(std::uintptr_t address) {
+  MEMORY_BASIC_INFORMATION info{};
+  if (VirtualQuery(reinterpret_cast<void*>(address), &info, sizeof info) == 0) return "unknown";
+  switch (info.State) {
+    case MEM_COMMIT: return "commit";
+    case MEM_RESERVE: return "reserve";
+    case MEM_FREE: return "free";
+    default: return "unknown";
+  }
+}
+
+void PrintStates() {
+  for (std::size_t i = 0; i < sizeof kSpans / sizeof kSpans[0]; ++i) {
+    std::printf("span %u %s\n", static_cast<unsigned>(i + 1), State(kSpans[i]));
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: bare_host PLUGIN\n");
+    return 2;
+  }
+  PrintStates();
+  const HMODULE plugin = LoadLibraryA(argv[1]);
+  std::printf("loaded %d\n", plugin != nullptr ? 1 : 0);
+  PrintStates();
+  std::fflush(stdout);
+  return plugin != nullptr ? 0 : 1;
+}
