@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "oracle.h"
+#include "fail.h"
 #include "settings/number_text.h"
 
 namespace {
@@ -25,10 +25,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string shown(text.get(), size);
 
   const double expected = std::strtod(text.get(), nullptr);
-  if (!lumavale::fuzz::SameValue(expected, lumavale::ParseNumberText(text.get()))) {
+  if (!lumavale::oracle::SameValue(expected, lumavale::ParseNumberText(text.get()))) {
     lumavale::fuzz::Fail("ParseNumberText differs from strtod", shown);
   }
-  if (!lumavale::fuzz::SameValue(static_cast<float>(expected), lumavale::ParseAmount(text.get()))) {
+  if (!lumavale::oracle::SameValue(static_cast<float>(expected), lumavale::ParseAmount(text.get()))) {
     lumavale::fuzz::Fail("ParseAmount differs from strtod rounded to float", shown);
   }
   return 0;

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "oracle.h"
+#include "fail.h"
 #include "platform/fake.h"
 #include "settings/settings.h"
 
@@ -55,7 +55,7 @@ float ExpectedAmount(const fake::Platform& state, const std::string& file, const
   const auto found = state.profile.find({key.section, key.name});
   const bool read = state.settingsFile == file && found != state.profile.end();
   const std::string value = AsC(read ? found->second : std::string(defaultText));
-  return static_cast<float>(std::strtod(value.substr(0, kLongestValue).c_str(), nullptr));
+  return oracle::CAmount(value.substr(0, kLongestValue));
 }
 
 void Check(bool holds, const char* what, const fake::Platform& state) {
@@ -99,7 +99,7 @@ void Run(FuzzedDataProvider& in) {
     Check(state.profileReads.empty(), "an unusable path still read the profile", state);
     Check(got.enabled && !got.fog && !got.removeSkyTextures, "an unusable path lost a default switch",
           state);
-    Check(fuzz::SameValue(0.8f, got.amountInFrontend) && fuzz::SameValue(1.25f, got.amountInGameplay),
+    Check(oracle::SameValue(0.8f, got.amountInFrontend) && oracle::SameValue(1.25f, got.amountInGameplay),
           "an unusable path lost a default amount", state);
     return;
   }
@@ -108,9 +108,9 @@ void Run(FuzzedDataProvider& in) {
     Check(read.size() > expected.size() && read.ends_with("@" + expected), "a read of another file",
           state);
   }
-  Check(fuzz::SameValue(ExpectedAmount(state, expected, kFrontend, "0.8"), got.amountInFrontend),
+  Check(oracle::SameValue(ExpectedAmount(state, expected, kFrontend, "0.8"), got.amountInFrontend),
         "front-end amount is not strtod of its text", state);
-  Check(fuzz::SameValue(ExpectedAmount(state, expected, kGameplay, "1.25"), got.amountInGameplay),
+  Check(oracle::SameValue(ExpectedAmount(state, expected, kGameplay, "1.25"), got.amountInGameplay),
         "gameplay amount is not strtod of its text", state);
   // The integer is what the platform's own read gives; a switch is on for 1 only.
   const auto integer = [&](const Key& key, std::int32_t defaultValue) {

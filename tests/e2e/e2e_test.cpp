@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include "c_number.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -117,7 +119,7 @@ void PrintTo(const Settings& s, std::ostream* out) {
 }
 
 std::uint32_t AmountBits(const std::string& text) {
-  return std::bit_cast<std::uint32_t>(static_cast<float>(std::strtod(text.c_str(), nullptr)));
+  return std::bit_cast<std::uint32_t>(lumavale::oracle::CAmount(text));
 }
 
 // Asks the system, through the host, what the file says (a missing file gives the

@@ -14,37 +14,12 @@
 #include <string>
 #include <vector>
 
+#include "c_number.h"
+
 namespace lumavale {
 namespace {
 
-std::string Printable(const std::string& text) {
-  std::string out = "\"";
-  for (const char c : text) {
-    if (c >= 0x20 && c < 0x7F && c != '"' && c != '\\') {
-      out += c;
-    } else {
-      const auto byte = static_cast<unsigned char>(c);
-      out += "\\x";
-      out += "0123456789ABCDEF"[byte >> 4];
-      out += "0123456789ABCDEF"[byte & 0xF];
-    }
-  }
-  return out + "\" (" + std::to_string(text.size()) + " chars)";
-}
-
-// Bit for bit, except that NaNs need only agree in sign: strtod stores payloads.
-template <typename Float>
-bool Same(Float expected, Float actual) {
-  if (std::isnan(expected) || std::isnan(actual)) {
-    return std::isnan(expected) && std::isnan(actual) &&
-           std::signbit(expected) == std::signbit(actual);
-  }
-  if constexpr (sizeof(Float) == 8) {
-    return std::bit_cast<std::uint64_t>(expected) == std::bit_cast<std::uint64_t>(actual);
-  } else {
-    return std::bit_cast<std::uint32_t>(expected) == std::bit_cast<std::uint32_t>(actual);
-  }
-}
+using oracle::Printable;
 
 // Empty when both readings agree with glibc, otherwise what went wrong.
 std::string Mismatch(const std::string& text) {
@@ -53,10 +28,10 @@ std::string Mismatch(const std::string& text) {
   const float expectedAmount = static_cast<float>(expected);
   const float actualAmount = ParseAmount(text.c_str());
   char detail[160];
-  if (!Same(expected, actual)) {
+  if (!oracle::SameValue(expected, actual)) {
     static_cast<void>(std::snprintf(detail, sizeof detail, "double: strtod %a, ParseNumberText %a",
                                      expected, actual));
-  } else if (!Same(expectedAmount, actualAmount)) {
+  } else if (!oracle::SameValue(expectedAmount, actualAmount)) {
     static_cast<void>(std::snprintf(detail, sizeof detail,
                                     "float: strtod rounded %a, ParseAmount %a",
                                     static_cast<double>(expectedAmount),
@@ -242,7 +217,7 @@ class DoubleRoundingTest : public ::testing::TestWithParam<HardCase> {};
 TEST_P(DoubleRoundingTest, DiffersFromDirectFloatRounding) {
   const std::string& text = GetParam().text;
   const float direct = std::strtof(text.c_str(), nullptr);
-  EXPECT_FALSE(Same(direct, ParseAmount(text.c_str())))
+  EXPECT_FALSE(oracle::SameValue(direct, ParseAmount(text.c_str())))
       << Printable(text) << " rounds the same either way";
 }
 

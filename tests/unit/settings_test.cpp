@@ -8,6 +8,7 @@
 #include <map>
 #include <string>
 
+#include "c_number.h"
 #include "platform/fake.h"
 
 namespace lumavale {
@@ -68,11 +69,7 @@ SettingsPath PathOf(const std::string& text) {
 }
 
 // The C library's reading of an amount, after the profile read has cut it to 254.
-float CAmount(const std::string& text) {
-  return static_cast<float>(std::strtod(text.substr(0, 254).c_str(), nullptr));
-}
-
-bool SameFloat(float a, float b) { return std::bit_cast<std::uint32_t>(a) == std::bit_cast<std::uint32_t>(b); }
+float CAmount(const std::string& text) { return oracle::CAmount(text.substr(0, 254)); }
 
 using Keys = std::map<std::pair<std::string, std::string>, std::string>;
 
@@ -110,8 +107,8 @@ TEST_P(LoadSettingsCases, FileGivesTheFiveSettings) {
   EXPECT_EQ(pluginSettings.enabled, expectSwitch("Lumavale", "Enabled", 1));
   EXPECT_EQ(pluginSettings.fog, expectSwitch("Other", "Fog", 0));
   EXPECT_EQ(pluginSettings.removeSkyTextures, expectSwitch("Other", "RemoveSkyTextures", 0));
-  EXPECT_PRED2(SameFloat, pluginSettings.amountInFrontend, expectAmount("AmountInFrontend", "0.8"));
-  EXPECT_PRED2(SameFloat, pluginSettings.amountInGameplay, expectAmount("AmountInGameplay", "1.25"));
+  EXPECT_PRED2(oracle::SameValue<float>, pluginSettings.amountInFrontend, expectAmount("AmountInFrontend", "0.8"));
+  EXPECT_PRED2(oracle::SameValue<float>, pluginSettings.amountInGameplay, expectAmount("AmountInGameplay", "1.25"));
 }
 
 INSTANTIATE_TEST_SUITE_P(
