@@ -12,10 +12,9 @@
 #include <cstdint>
 #include <cstdio>
 
-namespace {
+#include "spans.h"
 
-constexpr std::uintptr_t kSpans[] = {0x00726B0A, 0x00726CEA, 0x00A63FC0,
-                                     0x00B74D64, 0x009EB588, 0x009EB9E8};
+namespace {
 
 const char* State(std::uintptr_t address) {
   MEMORY_BASIC_INFORMATION info{};
@@ -29,9 +28,7 @@ const char* State(std::uintptr_t address) {
 }
 
 void PrintStates() {
-  for (std::size_t i = 0; i < sizeof kSpans / sizeof kSpans[0]; ++i) {
-    std::printf("span %u %s\n", static_cast<unsigned>(i + 1), State(kSpans[i]));
-  }
+  for (const Span& span : kSpans) std::printf("span %d %s\n", span.row, State(span.address));
 }
 
 }  // namespace

@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include "spans.h"
+
 namespace {
 
 using Address = std::uintptr_t;
@@ -27,22 +29,6 @@ constexpr Address kProbeAddress = 0x00406A20;
 constexpr std::size_t kPageSize = 0x1000;
 // Bytes shown and guarded on each side of a span.
 constexpr std::size_t kPad = 8;
-
-struct Span {
-  int row;
-  Address address;
-  std::size_t width;
-  const char* condition;
-};
-
-constexpr Span kSpans[] = {
-    {1, 0x00726B0A, 4, "Enabled"},
-    {2, 0x00726CEA, 4, "always"},
-    {3, 0x00A63FC0, 4, "always"},
-    {4, 0x00B74D64, 1, "Fog"},
-    {5, 0x009EB588, 1, "RemoveSkyTextures"},
-    {6, 0x009EB9E8, 1, "RemoveSkyTextures"},
-};
 
 // The pages whose bytes and protection are watched: the header (read for the host
 // key), the probe byte's page and the span pages.
