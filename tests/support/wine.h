@@ -1,0 +1,111 @@
+#pragma once
+// Running Windows programs under Wine from a native test, and knowing when that is
+// impossible: some machines refuse 32-bit programs outright, and there every Wine
+// test is skipped with the reason, never failed and never counted as passed.
+//
+// The including target defines LUMAVALE_WINEPREFIX, the prefix its tests share.
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace lumavale::wine {
+
+struct Run {
+  int status = -1;  // the exit status, or -1 when the program did not end normally
+  std::string out;
+};
+
+namespace detail {
+
+// Runs `argv` in `directory` with Wine's environment, collecting standard output
+// (and standard error too when `withErrors`).
+inline Run Exec(std::vector<std::string> argv, const std::filesystem::path& directory,
+                bool withErrors) {
+  int pipeEnds[2];
+  if (pipe(pipeEnds) != 0) return {};
+  const pid_t child = fork();
+  if (child == 0) {
+    dup2(pipeEnds[1], STDOUT_FILENO);
+    if (withErrors) dup2(pipeEnds[1], STDERR_FILENO);
+    close(pipeEnds[0]);
+    close(pipeEnds[1]);
+    // No console input: a program that waits for a key must not hang a test.
+    const int nothing = open("/dev/null", O_RDONLY);
+    if (nothing >= 0) dup2(nothing, STDIN_FILENO);
+    if (chdir(directory.c_str()) != 0) _exit(126);
+    setenv("WINEPREFIX", LUMAVALE_WINEPREFIX, 1);
+    setenv("WINEDEBUG", "-all", 1);
+    setenv("WINEDLLOVERRIDES", "mscoree,mshtml=", 1);
+    std::vector<char*> pointers;
+    for (std::string& arg : argv) pointers.push_back(arg.data());
+    pointers.push_back(nullptr);
+    execvp(pointers[0], pointers.data());
+    _exit(127);
+  }
+  close(pipeEnds[1]);
+  Run run;
+  char chunk[4096];
+  for (ssize_t got; (got = read(pipeEnds[0], chunk, sizeof chunk)) > 0;) {
+    run.out.append(chunk, static_cast<std::size_t>(got));
+  }
+  close(pipeEnds[0]);
+  int status = 0;
+  if (child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status)) {
+    run.status = WEXITSTATUS(status);
+  }
+  return run;
+}
+
+inline std::string FindReason() {
+  const char* setting = std::getenv("LUMAVALE_WINE");
+  if (setting != nullptr && std::string(setting) == "off") {
+    return "LUMAVALE_WINE=off: the Wine tests are turned off";
+  }
+  const Run version = Exec({"wine", "--version"}, std::filesystem::temp_directory_path(), true);
+  if (version.status == 0) return {};
+  if (version.status == 127 && version.out.empty()) return "Wine is not installed";
+  std::string said = version.out.substr(0, version.out.find('\n'));
+  if (said.empty()) said = "exit status " + std::to_string(version.status);
+  return "Wine cannot run 32-bit programs on this machine (wine --version: " + said + ")";
+}
+
+}  // namespace detail
+
+// Why Wine cannot run here, or empty when it can. Asked once per process.
+inline const std::string& UnavailableReason() {
+  static const std::string reason = detail::FindReason();
+  return reason;
+}
+
+// Runs `wine EXE args...` in `directory` and collects its standard output.
+inline Run RunProgram(const std::filesystem::path& exe, const std::vector<std::string>& args,
+                      const std::filesystem::path& directory) {
+  std::vector<std::string> argv{"wine", exe.string()};
+  argv.insert(argv.end(), args.begin(), args.end());
+  return detail::Exec(std::move(argv), directory, false);
+}
+
+// Wine maps drive Z: to the root of the Linux file system.
+inline std::string WindowsPath(const std::filesystem::path& path) {
+  std::string text = "Z:" + path.string();
+  for (char& c : text) {
+    if (c == '/') c = '\\';
+  }
+  return text;
+}
+
+}  // namespace lumavale::wine
+
+// Skips the current test, with the reason, where Wine cannot run.
+#define LUMAVALE_SKIP_WITHOUT_WINE()                                                  \
+  do {                                                                                \
+    if (!::lumavale::wine::UnavailableReason().empty()) {                             \
+      GTEST_SKIP() << ::lumavale::wine::UnavailableReason();                          \
+    }                                                                                 \
+  } while (false)
