@@ -4,16 +4,24 @@
 #include "platform/fake.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 #include <thread>
+
+#include "platform/profile_text.h"
 
 namespace lumavale {
 namespace {
 
-const std::string* FindValue(const char* section, const char* key, const char* file) {
+// The text of `file` when the test gave it whole, else null.
+const std::string* WholeFile(const char* section, const char* key, const char* file) {
   fake::Platform& state = fake::State();
   state.profileReads.push_back(std::string(section) + "/" + key + "@" + file);
+  const auto found = state.files.find(file);
+  return found == state.files.end() ? nullptr : &found->second;
+}
+
+const std::string* FindValue(const char* section, const char* key, const char* file) {
+  const fake::Platform& state = fake::State();
   if (state.settingsFile != file) return nullptr;
   const auto found = state.profile.find({section, key});
   return found == state.profile.end() ? nullptr : &found->second;
@@ -46,14 +54,20 @@ std::uint32_t PluginModuleFileName(char* buffer, std::uint32_t size) {
 
 std::uint32_t ProfileInt(const char* section, const char* key, std::int32_t defaultValue,
                          const char* file) {
+  if (const std::string* text = WholeFile(section, key, file)) {
+    return profile::Int(profile::Scan(*text), section, key, defaultValue);
+  }
   const std::string* value = FindValue(section, key, file);
-  if (value == nullptr || value->empty()) return static_cast<std::uint32_t>(defaultValue);
-  // Base 0 like the real read: blanks, a sign and "0x" are taken, the rest ignored.
-  return static_cast<std::uint32_t>(std::strtoll(value->c_str(), nullptr, 0));
+  return profile::IntOf(value == nullptr ? std::nullopt : std::optional<std::string>(*value),
+                        defaultValue);
 }
 
 void ProfileString(const char* section, const char* key, const char* defaultText, char* buffer,
                    std::uint32_t size, const char* file) {
+  if (const std::string* text = WholeFile(section, key, file)) {
+    CopyCut(profile::String(profile::Scan(*text), section, key, defaultText, size), buffer, size);
+    return;
+  }
   const std::string* value = FindValue(section, key, file);
   CopyCut(value != nullptr ? *value : std::string(defaultText), buffer, size);
 }

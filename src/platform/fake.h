@@ -30,6 +30,9 @@ struct Platform {
   std::map<std::pair<std::string, std::string>, std::string> profile;
   // Files that exist; a read of any other file sees no keys at all.
   std::string settingsFile = "C:\\Games\\Host\\scripts\\LumavaleSettings.ini";
+  // Whole files by path: reads of these go through the profile reader, as KERNEL32
+  // would read the text, instead of through `profile`.
+  std::map<std::string, std::string> files;
   std::set<HostAddress> failingProtection;  // spans whose protection change fails
   std::uint32_t reportedProtection = 0x20;  // what a successful change reports as previous
   HostAddress hostImageBase = 0;
