@@ -1,0 +1,123 @@
+#pragma once
+// An emulated Windows loader for one 32-bit DLL: its machine code runs on Unicorn in
+// a small scripted process (a host image header, a few host pages, a stack, a TEB),
+// with KERNEL32 played by stubs that record every call. Nothing here needs the
+// kernel to run 32-bit programs.
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace lumavale::emu {
+
+using Address = std::uint32_t;
+using Bytes = std::vector<std::uint8_t>;
+
+inline constexpr Address kPageSize = 0x1000;
+inline constexpr Address kDefaultHostBase = 0x00400000;
+inline constexpr Address kProbeAddress = 0x00406A20;
+
+// Win32 page protections.
+inline constexpr std::uint32_t kPageNoAccess = 0x01;
+inline constexpr std::uint32_t kPageReadOnly = 0x02;
+inline constexpr std::uint32_t kPageReadWrite = 0x04;
+inline constexpr std::uint32_t kPageExecuteRead = 0x20;
+inline constexpr std::uint32_t kPageExecuteReadWrite = 0x40;
+
+// The host pages besides the header: the probe byte's and the patched spans'.
+inline constexpr Address kHostPages[] = {0x00406000, 0x00726000, 0x009EB000, 0x00A63000,
+                                         0x00B74000};
+
+// DllMain's reasons, in the order the loader gives them.
+inline constexpr std::uint32_t kReasons[] = {1, 2, 3, 0};
+
+struct Process {
+  // The DLL and where it goes (nullopt: its preferred base).
+  std::filesystem::path plugin;
+  std::optional<Address> pluginBase;
+
+  // What GetModuleFileNameA tells for the plug-in's handle.
+  std::string modulePath = "C:\\Game\\Lumavale.asi";
+  bool moduleNameFails = false;
+
+  // Profile files by Windows path (compared without case); absent files read as
+  // their defaults.
+  std::map<std::string, std::string> profiles;
+
+  // The host image header.
+  Address hostBase = kDefaultHostBase;
+  Address entryKey = 0x00401000;
+  bool mz = true;
+  bool peSignature = true;
+  std::uint32_t newHeader = 0x80;  // e_lfanew
+
+  std::uint8_t probeByte = 0xE9;
+  // Shifts which protection each host page starts with.
+  int rotate = 0;
+  // VirtualProtect fails for a span starting at any of these addresses.
+  std::set<Address> protectFails;
+  // Host pages left out of the process.
+  std::set<Address> unmappedPages;
+
+  // Instructions allowed to each DllMain call before it counts as a hang.
+  std::uint64_t budget = 2'000'000;
+};
+
+struct Call {
+  std::uint32_t reason = 0;  // the DllMain call it came from
+  std::string function;
+  std::vector<std::uint32_t> args;  // as pushed
+  std::vector<std::string> text;    // the string arguments, read from emulated memory
+  std::uint32_t result = 0;
+  std::string out;                         // text written back to the caller's buffer
+  std::optional<std::uint32_t> previous;   // VirtualProtect's out-parameter, when written
+};
+
+struct Access {
+  std::uint32_t reason = 0;
+  Address address = 0;
+  std::uint32_t size = 0;
+  std::uint64_t value = 0;  // stores only
+
+  bool operator==(const Access&) const = default;
+};
+
+struct HostPage {
+  Address base = 0;
+  bool mapped = false;
+  Bytes before, after;
+  std::uint32_t protectionBefore = 0, protectionAfter = 0;
+};
+
+struct Outcome {
+  // Why the process could not be set up or a DllMain call did not come back
+  // properly (bad image, unknown import, fault, hang); empty when all went well.
+  std::string error;
+  Address pluginBase = 0;
+  std::vector<std::uint32_t> returns;  // EAX of each DllMain call
+  std::vector<Call> calls;
+  std::vector<Access> stores;  // outside the plug-in's image and the stack
+  std::vector<Access> reads;   // likewise
+  std::vector<HostPage> pages;  // the header page first
+  std::uint64_t attachInstructions = 0;  // outside the stub page
+
+  // The byte at `address` of a host page before or after the run.
+  std::uint8_t Before(Address address) const;
+  std::uint8_t After(Address address) const;
+};
+
+// The protection a host page starts with in a process of the given rotation.
+std::uint32_t StartProtection(Address page, int rotate);
+
+// Distinct from every byte value the plug-in stores as a switch, so a store shows.
+std::uint8_t Sentinel(Address address);
+
+// Loads the DLL into a fresh process, calls its entry with every reason and tells
+// what happened.
+Outcome Run(const Process& process);
+
+}  // namespace lumavale::emu
