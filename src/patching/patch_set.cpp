@@ -1,7 +1,5 @@
 #include "patching/patch_set.h"
 
-#include <bit>
-
 #include "patching/host_identity.h"
 
 namespace lumavale {
@@ -22,13 +20,10 @@ void ProtectedWrite(HostAddress address, std::uint32_t width, std::uint32_t valu
 
 void ApplyPatchSet(const PluginSettings& settings) {
   for (const PatchEntry& entry : kPatchSet) {
-    if (entry.condition != nullptr && !(settings.*entry.condition)) continue;
+    if (!RowApplies(entry, settings)) continue;
     // Obtained before every store; what is stored never depends on it.
     GetHostIdentity();
-    const std::uint32_t value = entry.amount != nullptr
-                                    ? std::bit_cast<std::uint32_t>(settings.*entry.amount)
-                                    : entry.constant;
-    ProtectedWrite(entry.address, entry.width, value);
+    ProtectedWrite(entry.address, entry.width, RowValue(entry, settings));
   }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The plug-in's whole effect on the host: a fixed table of stores.
 
+#include <bit>
 #include <cstdint>
 
 #include "platform/platform.h"
@@ -24,6 +25,17 @@ inline constexpr PatchEntry kPatchSet[] = {
     {&PluginSettings::removeSkyTextures, 0x009EB588, 1, 0x00, nullptr},
     {&PluginSettings::removeSkyTextures, 0x009EB9E8, 1, 0x00, nullptr},
 };
+
+// Whether `entry` is written with these settings.
+inline bool RowApplies(const PatchEntry& entry, const PluginSettings& settings) {
+  return entry.condition == nullptr || settings.*entry.condition;
+}
+
+// The value `entry` stores (its low `width` bytes, little-endian).
+inline std::uint32_t RowValue(const PatchEntry& entry, const PluginSettings& settings) {
+  return entry.amount != nullptr ? std::bit_cast<std::uint32_t>(settings.*entry.amount)
+                                 : entry.constant;
+}
 
 // Stores the low `width` bytes of `value` at `address`, little-endian, with exactly
 // those bytes opened for writing for the moment of the store.

@@ -23,13 +23,24 @@ bool ReadSwitch(const char* section, const char* key, std::int32_t defaultValue,
   return platform::ProfileInt(section, key, defaultValue, file) == 1;
 }
 
-float ReadAmount(const char* key, const char* defaultText, const char* file) {
+float ReadAmount(const char* section, const char* key, const char* defaultText, const char* file) {
   char value[kSettingsTextSize] = {};
-  platform::ProfileString(kMainSection, key, defaultText, value, kSettingsTextSize, file);
+  platform::ProfileString(section, key, defaultText, value, kSettingsTextSize, file);
   return ParseAmount(value);
 }
 
 }  // namespace
+
+// Known here, the table folds into the reads below and stays out of the plug-in's image.
+constexpr SettingKey kSettingKeys[kSettingKeyCount] = {
+    {kMainSection, "Enabled", &PluginSettings::enabled, 1, nullptr, nullptr},
+    {kMainSection, "AmountInFrontend", nullptr, 0, &PluginSettings::amountInFrontend,
+     kDefaultAmountInFrontendText},
+    {kMainSection, "AmountInGameplay", nullptr, 0, &PluginSettings::amountInGameplay,
+     kDefaultAmountInGameplayText},
+    {kOtherSection, "Fog", &PluginSettings::fog, 0, nullptr, nullptr},
+    {kOtherSection, "RemoveSkyTextures", &PluginSettings::removeSkyTextures, 0, nullptr, nullptr},
+};
 
 SettingsPath LocateSettingsFile() {
   SettingsPath path{};
@@ -60,6 +71,11 @@ SettingsPath LocateSettingsFile() {
 }
 
 void LoadSettings(const SettingsPath& path) {
+  const SettingKey& enabled = kSettingKeys[0];
+  const SettingKey& frontend = kSettingKeys[1];
+  const SettingKey& gameplay = kSettingKeys[2];
+  const SettingKey& fog = kSettingKeys[3];
+  const SettingKey& sky = kSettingKeys[4];
   if (path.text[0] == '\0') {
     pluginSettings = kDefaults;
     return;
@@ -67,11 +83,12 @@ void LoadSettings(const SettingsPath& path) {
   const char* file = path.text;
   // Read in a fixed order, all before the first write to the host.
   PluginSettings settings{};
-  settings.enabled = ReadSwitch(kMainSection, "Enabled", 1, file);
-  settings.amountInFrontend = ReadAmount("AmountInFrontend", kDefaultAmountInFrontendText, file);
-  settings.amountInGameplay = ReadAmount("AmountInGameplay", kDefaultAmountInGameplayText, file);
-  settings.fog = ReadSwitch(kOtherSection, "Fog", 0, file);
-  settings.removeSkyTextures = ReadSwitch(kOtherSection, "RemoveSkyTextures", 0, file);
+  // Field by field, not a loop over the table: the table then stays out of the image.
+  settings.enabled = ReadSwitch(enabled.section, enabled.key, enabled.defaultNumber, file);
+  settings.amountInFrontend = ReadAmount(frontend.section, frontend.key, frontend.defaultText, file);
+  settings.amountInGameplay = ReadAmount(gameplay.section, gameplay.key, gameplay.defaultText, file);
+  settings.fog = ReadSwitch(fog.section, fog.key, fog.defaultNumber, file);
+  settings.removeSkyTextures = ReadSwitch(sky.section, sky.key, sky.defaultNumber, file);
   pluginSettings = settings;
 }
 

@@ -29,6 +29,22 @@ inline constexpr char kSettingsFileName[] = "LumavaleSettings.ini";
 inline constexpr char kDefaultAmountInFrontendText[] = "0.800000";
 inline constexpr char kDefaultAmountInGameplayText[] = "1.250000";
 
+// One key of the settings file and the field it fills: a switch (`onOff`, on only
+// when the key's integer is exactly 1) or an amount (`amount`, the number its text
+// starts with). The settings check walks the same table the reads use.
+struct SettingKey {
+  const char* section;
+  const char* key;
+  bool PluginSettings::*onOff;
+  std::int32_t defaultNumber;    // a switch's default
+  float PluginSettings::*amount;
+  const char* defaultText;       // an amount's default
+};
+
+// In the order LoadSettings reads them.
+inline constexpr std::uint32_t kSettingKeyCount = 5;
+extern const SettingKey kSettingKeys[kSettingKeyCount];
+
 SettingsPath LocateSettingsFile();
 
 // Fills pluginSettings from the file at `path`; an empty path reads nothing and
