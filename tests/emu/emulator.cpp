@@ -516,6 +516,8 @@ void Machine::Serve(Address stub) {
   Call call;
   call.reason = reason_;
   call.function = spec.name;
+  call.storesBefore = outcome_.stores.size();
+  call.readsBefore = outcome_.reads.size();
   call.args.resize(spec.argumentBytes / 4);
   if (!Read(Reg(UC_X86_REG_ESP) + 4, call.args.data(), spec.argumentBytes)) {
     return Fault(call.function + ": arguments unreadable");
@@ -614,6 +616,8 @@ std::uint32_t Machine::ChangeProtection(Call& call) {
   }
   const std::uint32_t previous = protections_[static_cast<Address>(first)];
   if (uc_mem_write(uc_, call.args[3], &previous, sizeof previous) != UC_ERR_OK) return 0;
+  call.previous = previous;
+  if (process_.protectPretends.count(address) != 0) return 1;
   for (std::uint64_t page = first; page < end; page += kPageSize) {
     SetProtection(static_cast<Address>(page), protection);
   }

@@ -60,6 +60,8 @@ struct Process {
   int rotate = 0;
   // VirtualProtect fails for a span starting at any of these addresses.
   std::set<Address> protectFails;
+  // VirtualProtect claims success for a span starting here, yet changes nothing.
+  std::set<Address> protectPretends;
   // Host pages left out of the process.
   std::set<Address> unmappedPages;
 
@@ -75,6 +77,9 @@ struct Call {
   std::uint32_t result = 0;
   std::string out;                         // text written back to the caller's buffer
   std::optional<std::uint32_t> previous;   // VirtualProtect's out-parameter, when written
+  // How many stores and reads were recorded before this call, to place it among them.
+  std::size_t storesBefore = 0;
+  std::size_t readsBefore = 0;
 };
 
 struct Access {

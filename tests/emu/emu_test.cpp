@@ -1,0 +1,590 @@
+// The real Lumavale.asi in the emulated loader. Every start-up is checked call by
+// call, store by store and read by read; the expectations come from what the scripted
+// platform answered (a switch is on only for exactly 1, an amount is glibc's strtod of
+// the text the read gave), never from the plug-in's own code.
+//
+// LUMAVALE_PLUGIN, when set, names the DLL to test instead of the win32 build's.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <random>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "emulator.h"
+#include "scenarios.h"
+
+namespace {
+
+namespace emu = lumavale::emu;
+namespace sc = lumavale::scenarios;
+namespace fs = std::filesystem;
+using emu::Address;
+
+fs::path PluginFile() {
+  const char* chosen = std::getenv("LUMAVALE_PLUGIN");
+  if (chosen != nullptr && *chosen != '\0') return chosen;
+  return fs::path(LUMAVALE_WIN32_DIR) / "Lumavale.asi";
+}
+
+constexpr char kRoot[] = "C:\\Lumavale Scenario";
+constexpr char kSettingsName[] = "LumavaleSettings.ini";
+constexpr std::uint32_t kMaxPath = 260;
+constexpr std::uint32_t kProbeKeys[] = {0x00824570, 0x0082457C, 0x008245B0, 0x008245BC};
+constexpr Address kRowAddresses[] = {0x00726B0A, 0x00726CEA, 0x00A63FC0,
+                                     0x00B74D64, 0x009EB588, 0x009EB9E8};
+
+std::string WindowsDirectory(const std::string& relative) {
+  std::string path = kRoot;
+  if (!relative.empty()) path += "\\" + relative;
+  for (char& c : path) {
+    if (c == '/') c = '\\';
+  }
+  return path + "\\";
+}
+
+// The scenario's machine as the emulated process: the same files at the same places.
+emu::Process ProcessFor(const sc::Scenario& scenario) {
+  emu::Process process;
+  process.plugin = PluginFile();
+  const sc::Layout layout = sc::LayOut(scenario);
+  const std::string pluginDirectory = WindowsDirectory(layout.pluginDir);
+  process.modulePath = pluginDirectory + scenario.pluginName;
+  if (scenario.settings) process.profiles[pluginDirectory + kSettingsName] = *scenario.settings;
+  if (scenario.decoy) process.profiles[WindowsDirectory(layout.decoyDir) + kSettingsName] = *scenario.decoy;
+  if (scenario.entryKey) process.entryKey = *scenario.entryKey;
+  if (scenario.probeByte) process.probeByte = *scenario.probeByte;
+  process.rotate = scenario.rotate;
+  return process;
+}
+
+std::string Describe(const emu::Call& call) {
+  std::ostringstream text;
+  text << call.function << "(" << std::hex;
+  for (std::size_t i = 0; i < call.args.size(); ++i) text << (i ? ", 0x" : "0x") << call.args[i];
+  for (const std::string& s : call.text) text << ", \"" << s << "\"";
+  text << ") = " << call.result;
+  if (!call.out.empty()) text << " out \"" << call.out << "\"";
+  if (call.previous) text << " previous 0x" << *call.previous;
+  return text.str();
+}
+
+std::string Describe(const emu::Outcome& outcome) {
+  std::ostringstream text;
+  text << "calls:\n";
+  for (const emu::Call& call : outcome.calls) {
+    text << "  [" << call.reason << "] " << Describe(call) << "\n";
+  }
+  text << std::hex << "stores:";
+  for (const emu::Access& store : outcome.stores) {
+    text << " " << store.address << "/" << store.size << "=" << store.value;
+  }
+  text << "\nreads:";
+  for (const emu::Access& read : outcome.reads) text << " " << read.address << "/" << read.size;
+  return text.str();
+}
+
+// The settings path the plug-in must build from what GetModuleFileNameA gave, or
+// nothing when that cannot be trusted.
+std::optional<std::string> SettingsPath(const emu::Call& moduleName) {
+  if (moduleName.result == 0 || moduleName.result >= kMaxPath) return std::nullopt;
+  const std::size_t separator = moduleName.out.find_last_of("\\/");
+  if (separator == std::string::npos) return std::nullopt;
+  const std::string path = moduleName.out.substr(0, separator + 1) + kSettingsName;
+  if (path.size() > sc::kAmountBufferSize - 1) return std::nullopt;
+  return path;
+}
+
+struct Field {
+  Address address;
+  std::uint32_t size;
+  const char* name;
+  bool touched = false;
+};
+
+// Walks the attach's calls in order, checking each against what must come next.
+class StartUp {
+ public:
+  StartUp(const emu::Process& process, const emu::Outcome& outcome)
+      : process_(process), outcome_(outcome) {
+    for (const emu::Call& call : outcome.calls) {
+      if (call.reason == 1) calls_.push_back(&call);
+    }
+  }
+
+  void Check() {
+    ASSERT_NO_FATAL_FAILURE(CheckModuleName());
+    ASSERT_NO_FATAL_FAILURE(CheckProfileReads());
+    ASSERT_NO_FATAL_FAILURE(CheckHostIdentity());
+    ASSERT_NO_FATAL_FAILURE(CheckRows());
+    EXPECT_EQ(next_, calls_.size()) << "calls after the last row";
+    CheckStores();
+    CheckReads();
+    CheckPages();
+  }
+
+ private:
+  const emu::Call& Take(const char* function) {
+    static const emu::Call kNone;
+    if (next_ >= calls_.size()) {
+      ADD_FAILURE() << "call " << next_ << ": " << function << " expected, none came";
+      return kNone;
+    }
+    const emu::Call& call = *calls_[next_++];
+    if (call.function != function) {
+      ADD_FAILURE() << "call " << next_ - 1 << ": " << function << " expected, got "
+                    << Describe(call);
+    }
+    return call;
+  }
+
+  void CheckModuleName() {
+    const emu::Call& call = Take("GetModuleFileNameA");
+    ASSERT_EQ(call.args.size(), 3u);
+    EXPECT_EQ(call.args[0], outcome_.pluginBase) << "not the plug-in's own module";
+    EXPECT_EQ(call.args[2], kMaxPath);
+    path_ = SettingsPath(call);
+  }
+
+  std::uint32_t Int(const char* section, const char* key, std::uint32_t defaultValue) {
+    const emu::Call& call = Take("GetPrivateProfileIntA");
+    EXPECT_EQ(call.text, (std::vector<std::string>{section, key, *path_})) << Describe(call);
+    EXPECT_EQ(call.args.size() > 2 ? call.args[2] : ~0u, defaultValue) << Describe(call);
+    return call.result;
+  }
+
+  std::string String(const char* key, const char* defaultText) {
+    const emu::Call& call = Take("GetPrivateProfileStringA");
+    EXPECT_EQ(call.text, (std::vector<std::string>{"Lumavale", key, defaultText, *path_}))
+        << Describe(call);
+    EXPECT_EQ(call.args.size() > 4 ? call.args[4] : 0u, sc::kAmountBufferSize) << Describe(call);
+    return call.out;
+  }
+
+  void CheckProfileReads() {
+    sc::Reads reads;  // the defaults, when nothing may be read
+    if (path_) {
+      reads.enabled = Int("Lumavale", "Enabled", 1);
+      reads.frontend = String("AmountInFrontend", "0.800000");
+      reads.gameplay = String("AmountInGameplay", "1.250000");
+      reads.fog = Int("Other", "Fog", 0);
+      reads.removeSkyTextures = Int("Other", "RemoveSkyTextures", 0);
+    }
+    ASSERT_FALSE(testing::Test::HasFatalFailure());
+    settings_ = sc::Expect(reads);
+    SCOPED_TRACE(testing::PrintToString(settings_));
+  }
+
+  // One VirtualProtect opening `width` bytes at `address`, and its restore when it
+  // succeeded. Returns the opening call, or null when it failed.
+  const emu::Call* Open(Address address, std::uint32_t width, const emu::Call** restore) {
+    const emu::Call& open = Take("VirtualProtect");
+    EXPECT_EQ(std::vector<std::uint32_t>(open.args.begin(), open.args.begin() + 3),
+              (std::vector<std::uint32_t>{address, width, 0x40}))
+        << Describe(open);
+    if (open.result == 0) return nullptr;
+    const emu::Call& back = Take("VirtualProtect");
+    EXPECT_EQ(std::vector<std::uint32_t>(back.args.begin(), back.args.begin() + 3),
+              (std::vector<std::uint32_t>{address, width, open.previous.value_or(~0u)}))
+        << "the restore must give back the previous protection: " << Describe(back);
+    *restore = &back;
+    return &open;
+  }
+
+  void CheckHostIdentity() {
+    const emu::Call& handle = Take("GetModuleHandleA");
+    EXPECT_EQ(handle.args, std::vector<std::uint32_t>{0}) << Describe(handle);
+    const Address base = handle.result;
+    fields_.push_back({base, 2, "MZ"});
+    if (!process_.mz) return;
+    fields_.push_back({base + 0x3C, 4, "e_lfanew"});
+    if (process_.newHeader > emu::kPageSize - 0x2C) return;
+    fields_.push_back({base + process_.newHeader, 4, "PE signature"});
+    if (!process_.peSignature) return;
+    fields_.push_back({base + process_.newHeader + 0x28, 4, "AddressOfEntryPoint"});
+    if (std::find(std::begin(kProbeKeys), std::end(kProbeKeys), process_.entryKey) ==
+        std::end(kProbeKeys)) {
+      return;
+    }
+    const emu::Call* restore = nullptr;
+    const emu::Call* open = Open(emu::kProbeAddress, 1, &restore);
+    if (open != nullptr && restore != nullptr) {
+      fields_.push_back({emu::kProbeAddress, 1, "probe byte"});
+      probeReads_ = {open->readsBefore, restore->readsBefore};
+      // Nothing is stored while the probe is open.
+      EXPECT_EQ(open->storesBefore, restore->storesBefore);
+    }
+  }
+
+  void CheckRows() {
+    for (const sc::Row& row : sc::ExpectedRows(settings_)) {
+      if (!row.applies) continue;
+      SCOPED_TRACE("row " + std::to_string(row.row));
+      std::map<Address, std::uint8_t> bytes;
+      for (std::uint32_t i = 0; i < row.width; ++i) {
+        bytes[row.address + i] = static_cast<std::uint8_t>(row.value >> (8 * i));
+      }
+      const emu::Call* restore = nullptr;
+      const emu::Call* open = Open(row.address, row.width, &restore);
+      if (open == nullptr || restore == nullptr) continue;  // passed over: nothing stored
+      // Exactly the row's bytes, each once, while the span is open.
+      std::map<Address, std::uint8_t> stored;
+      std::size_t count = 0;
+      for (std::size_t i = open->storesBefore; i < restore->storesBefore; ++i) {
+        const emu::Access& store = outcome_.stores[i];
+        for (std::uint32_t b = 0; b < store.size; ++b) {
+          stored[store.address + b] = static_cast<std::uint8_t>(store.value >> (8 * b));
+          ++count;
+        }
+      }
+      EXPECT_EQ(stored, bytes);
+      EXPECT_EQ(count, row.width) << "bytes stored more than once";
+      expectedBytes_.insert(bytes.begin(), bytes.end());
+      storedInRows_ += restore->storesBefore - open->storesBefore;
+    }
+  }
+
+  void CheckStores() {
+    std::size_t attach = 0;
+    for (const emu::Access& store : outcome_.stores) {
+      if (store.reason == 1) {
+        ++attach;
+      } else {
+        ADD_FAILURE() << "reason " << store.reason << " stored at 0x" << std::hex << store.address;
+      }
+    }
+    EXPECT_EQ(attach, storedInRows_) << "stores outside an open span";
+  }
+
+  void CheckReads() {
+    for (std::size_t i = 0; i < outcome_.reads.size(); ++i) {
+      const emu::Access& read = outcome_.reads[i];
+      bool allowed = false;
+      for (Field& field : fields_) {
+        if (read.address - field.address >= field.size ||
+            read.address + read.size - field.address > field.size) {
+          continue;
+        }
+        if (field.address == emu::kProbeAddress &&
+            (i < probeReads_.first || i >= probeReads_.second)) {
+          continue;  // the probe byte only while open
+        }
+        if (read.reason == 1) field.touched = allowed = true;
+      }
+      EXPECT_TRUE(allowed) << "reason " << read.reason << " read " << read.size
+                           << " bytes at 0x" << std::hex << read.address;
+    }
+    for (const Field& field : fields_) EXPECT_TRUE(field.touched) << field.name << " not read";
+  }
+
+  void CheckPages() {
+    for (const emu::HostPage& page : outcome_.pages) {
+      if (!page.mapped) continue;
+      SCOPED_TRACE(testing::Message() << "page 0x" << std::hex << page.base);
+      EXPECT_EQ(page.protectionAfter, page.protectionBefore) << "protection not restored";
+      emu::Bytes want = page.before;
+      for (const auto& [address, byte] : expectedBytes_) {
+        if (address - page.base < emu::kPageSize) {
+          EXPECT_NE(want[address - page.base], byte) << "the sentinel hides a store";
+          want[address - page.base] = byte;
+        }
+      }
+      EXPECT_TRUE(page.after == want) << "bytes differ from the expected stores";
+    }
+  }
+
+  const emu::Process& process_;
+  const emu::Outcome& outcome_;
+  std::vector<const emu::Call*> calls_;
+  std::size_t next_ = 0;
+  std::optional<std::string> path_;
+  sc::Settings settings_{};
+  std::vector<Field> fields_;
+  std::pair<std::size_t, std::size_t> probeReads_{0, 0};
+  std::map<Address, std::uint8_t> expectedBytes_;
+  std::size_t storedInRows_ = 0;
+};
+
+void ExpectStartUp(const emu::Process& process) {
+  ASSERT_TRUE(fs::is_regular_file(process.plugin))
+      << process.plugin << " is missing: build the win32 preset";
+  const emu::Outcome outcome = emu::Run(process);
+  SCOPED_TRACE(Describe(outcome));
+  ASSERT_EQ(outcome.error, "");
+  EXPECT_EQ(outcome.returns, (std::vector<std::uint32_t>{1, 1, 1, 1})) << "DllMain must give TRUE";
+  for (const emu::Call& call : outcome.calls) {
+    EXPECT_EQ(call.reason, 1u) << "only process attach does anything: " << Describe(call);
+  }
+  StartUp(process, outcome).Check();
+}
+
+// --- The scenarios Wine runs too --------------------------------------------------------
+
+class SharedScenario : public testing::TestWithParam<sc::Scenario> {};
+
+TEST_P(SharedScenario, StartsUpExactlyAsExpected) { ExpectStartUp(ProcessFor(GetParam())); }
+
+INSTANTIATE_TEST_SUITE_P(Scenarios, SharedScenario, testing::ValuesIn(sc::Scenarios()),
+                         [](const testing::TestParamInfo<sc::Scenario>& scenario) {
+                           return scenario.param.name;
+                         });
+
+// --- What only the emulator can make happen ---------------------------------------------
+
+struct Case {
+  std::string name;
+  emu::Process process;
+};
+
+void PrintTo(const Case& c, std::ostream* out) { *out << c.name; }
+
+// Every switch on, so every row is tried, in a host that wants the probe.
+emu::Process AllOn(int rotate = 0) {
+  sc::Scenario scenario = sc::Plain("", sc::kAllOn);
+  scenario.entryKey = kProbeKeys[0];
+  scenario.probeByte = 0xE9;
+  scenario.rotate = rotate;
+  return ProcessFor(scenario);
+}
+
+emu::Process WithModulePath(std::string path) {
+  emu::Process process = AllOn();
+  process.profiles[path.substr(0, path.find_last_of("\\/") + 1) + kSettingsName] = sc::kAllOn;
+  process.modulePath = std::move(path);
+  return process;
+}
+
+// Amount texts of every shape, up to and past what the 255-byte buffer holds; the
+// seed is fixed, so every run tries the same ones.
+std::vector<std::string> OddAmounts() {
+  std::mt19937 random(20261208);
+  const std::string alphabet = "0123456789.eE+-xXpPinfaINF \t\"_,";
+  const auto pick = [&](std::size_t count) {
+    return static_cast<std::size_t>(random() % count);
+  };
+  std::vector<std::string> texts;
+  for (int i = 0; i < 40; ++i) {
+    std::string text;
+    const std::size_t length = i % 8 == 7 ? 250 + pick(20) : pick(i % 2 ? 24 : 200);
+    if (i % 3 == 0) {
+      // Shaped like a number: sign, digits, point, digits, exponent.
+      text = std::string(pick(2) ? "-" : "") + std::to_string(random()) + "." +
+             std::to_string(random()) + (pick(2) ? "e" + std::to_string(int(pick(90)) - 45) : "");
+      while (text.size() < length) text.insert(pick(text.size()), 1, "0123456789"[pick(10)]);
+    } else {
+      while (text.size() < length) text += alphabet[pick(alphabet.size())];
+    }
+    texts.push_back(text);
+  }
+  return texts;
+}
+
+std::vector<Case> Cases() {
+  std::vector<Case> all;
+  for (std::size_t i = 0; i < std::size(kRowAddresses); ++i) {
+    Case c{"ProtectFailsOnRow_" + std::to_string(i + 1), AllOn(static_cast<int>(i))};
+    c.process.protectFails = {kRowAddresses[i]};
+    all.push_back(c);
+  }
+  Case every{"ProtectFailsOnEveryRow", AllOn()};
+  every.process.protectFails.insert(std::begin(kRowAddresses), std::end(kRowAddresses));
+  all.push_back(every);
+  Case probe{"ProtectFailsOnProbe", AllOn()};
+  probe.process.protectFails = {emu::kProbeAddress};
+  all.push_back(probe);
+  for (const std::uint32_t key : kProbeKeys) {
+    Case known{"ProbeKey_" + std::to_string(key), AllOn()};
+    known.process.entryKey = key;
+    all.push_back(known);
+  }
+  Case unmapped{"SpanPagesAbsent", AllOn()};
+  unmapped.process.unmappedPages = {0x00B74000, 0x009EB000};
+  all.push_back(unmapped);
+
+  Case nameFails{"ModuleNameFails", AllOn()};
+  nameFails.process.moduleNameFails = true;
+  all.push_back(nameFails);
+  // 300 characters come back cut at 259 and a count of 260.
+  all.push_back({"ModulePathCut", WithModulePath("C:\\" + std::string(280, 'd') + "\\Lumavale.asi")});
+  all.push_back({"ModulePathLongest", WithModulePath("C:\\" + std::string(242, 'd') + "\\L.asi")});
+  // The directory of 234 characters and the name make 254; one more does not fit.
+  all.push_back({"SettingsPathFits", WithModulePath("C:\\" + std::string(230, 'd') + "\\x.asi")});
+  all.push_back({"SettingsPathTooLong", WithModulePath("C:\\" + std::string(231, 'd') + "\\x.asi")});
+  all.push_back({"ModulePathWithoutSeparator", WithModulePath("Lumavale.asi")});
+  all.push_back({"ModulePathWithSlashes", WithModulePath("C:/Game/mods/Lumavale.asi")});
+  all.push_back({"ModulePathMixedSeparators", WithModulePath("C:\\Game/mods\\x.y/Lumavale.asi")});
+
+  Case noMz{"HeaderWithoutMz", AllOn()};
+  noMz.process.mz = false;
+  all.push_back(noMz);
+  Case noPe{"HeaderWithoutPe", AllOn()};
+  noPe.process.peSignature = false;
+  all.push_back(noPe);
+  Case far{"NewHeaderPastFirstPage", AllOn()};
+  far.process.newHeader = emu::kPageSize - 0x2C + 1;
+  all.push_back(far);
+  Case last{"NewHeaderAtLastPlace", AllOn()};
+  last.process.newHeader = emu::kPageSize - 0x2C;
+  all.push_back(last);
+
+  Case movedHost{"HostAtAnotherBase", AllOn()};
+  movedHost.process.hostBase = 0x01000000;
+  all.push_back(movedHost);
+  Case movedPlugin{"PluginAtAnotherBase", AllOn(1)};
+  movedPlugin.process.pluginBase = 0x30000000;
+  all.push_back(movedPlugin);
+  Case bothMoved{"PluginAndHostElsewhere", AllOn(2)};
+  bothMoved.process.pluginBase = 0x00C00000;
+  bothMoved.process.hostBase = 0x02000000;
+  all.push_back(bothMoved);
+
+  const std::vector<std::string> amounts = OddAmounts();
+  for (std::size_t i = 0; i < amounts.size(); ++i) {
+    Case odd{"OddAmount_" + std::to_string(i), AllOn(static_cast<int>(i))};
+    odd.process.profiles.begin()->second =
+        sc::Ini("AmountInFrontend=" + amounts[i] +
+                    "\nAmountInGameplay=" + amounts[(i + 7) % amounts.size()] + "\n",
+                "Fog=1\n");
+    all.push_back(odd);
+  }
+  return all;
+}
+
+class EmulatorOnly : public testing::TestWithParam<Case> {};
+
+TEST_P(EmulatorOnly, StartsUpExactlyAsExpected) { ExpectStartUp(GetParam().process); }
+
+INSTANTIATE_TEST_SUITE_P(Cases, EmulatorOnly, testing::ValuesIn(Cases()),
+                         [](const testing::TestParamInfo<Case>& c) { return c.param.name; });
+
+// --- The loader itself --------------------------------------------------------------
+
+// A copy of the plug-in with some bytes changed, for images the loader must refuse.
+class BrokenImage : public testing::Test {
+ protected:
+  void SetUp() override {
+    std::ifstream in(PluginFile(), std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    file_ = bytes.str();
+    ASSERT_GT(file_.size(), 0x400u) << PluginFile() << " is missing: build the win32 preset";
+    nt_ = U32(0x3C);
+    optional_ = nt_ + 24;
+  }
+
+  std::uint32_t U32(std::size_t at) const {
+    std::uint32_t value = 0;
+    for (std::size_t i = 0; i < 4; ++i) {
+      value |= static_cast<std::uint32_t>(static_cast<std::uint8_t>(file_[at + i])) << (8 * i);
+    }
+    return value;
+  }
+
+  void SetU32(std::size_t at, std::uint32_t value) {
+    for (std::size_t i = 0; i < 4; ++i) file_[at + i] = static_cast<char>(value >> (8 * i));
+  }
+
+  // The file offset of an RVA, through the section table.
+  std::size_t Offset(std::uint32_t rva) const {
+    const std::size_t sections = optional_ + (U32(nt_ + 20) & 0xFFFF);
+    for (std::size_t i = 0; i < (U32(nt_ + 4) >> 16); ++i) {
+      const std::size_t header = sections + 40 * i;
+      if (rva - U32(header + 12) < U32(header + 16)) return rva - U32(header + 12) + U32(header + 20);
+    }
+    return 0;
+  }
+
+  std::string Load(std::optional<Address> base = std::nullopt) {
+    const fs::path copy = fs::temp_directory_path() /
+                          ("lumavale-broken-" + std::to_string(::getpid()) + ".dll");
+    std::ofstream(copy, std::ios::binary) << file_;
+    emu::Process process = AllOn();
+    process.plugin = copy;
+    process.pluginBase = base;
+    const emu::Outcome outcome = emu::Run(process);
+    fs::remove(copy);
+    return outcome.error;
+  }
+
+  std::string file_;
+  std::size_t nt_ = 0;
+  std::size_t optional_ = 0;
+};
+
+TEST_F(BrokenImage, UntouchedCopyLoads) { EXPECT_EQ(Load(), ""); }
+
+TEST_F(BrokenImage, UnknownImportIsNamed) {
+  const std::size_t at = file_.find("VirtualProtect");
+  ASSERT_NE(at, std::string::npos);
+  file_[at + 13] = 'X';
+  EXPECT_NE(Load().find("KERNEL32.dll!VirtualProtecX"), std::string::npos) << Load();
+}
+
+TEST_F(BrokenImage, ImportFromAnotherLibraryIsNamed) {
+  const std::size_t at = file_.find("KERNEL32.dll");
+  ASSERT_NE(at, std::string::npos);
+  file_.replace(at, 8, "ADVAPI32");
+  EXPECT_NE(Load().find("ADVAPI32.dll!GetModuleFileNameA"), std::string::npos) << Load();
+}
+
+TEST_F(BrokenImage, TlsDirectoryIsRefused) {
+  SetU32(optional_ + 96 + 8 * 9, 0x1000);
+  SetU32(optional_ + 100 + 8 * 9, 0x18);
+  EXPECT_NE(Load().find("TLS"), std::string::npos) << Load();
+}
+
+TEST_F(BrokenImage, StrippedRelocationsCannotMove) {
+  EXPECT_EQ(Load(0x30000000), "");
+  SetU32(nt_ + 20, U32(nt_ + 20) | 0x00010000);  // IMAGE_FILE_RELOCS_STRIPPED
+  EXPECT_NE(Load(0x30000000).find("no base relocations"), std::string::npos);
+  EXPECT_EQ(Load(), "") << "at its own base it needs none";
+}
+
+TEST_F(BrokenImage, UnknownRelocationTypeIsAnError) {
+  const std::size_t block = Offset(U32(optional_ + 96 + 8 * 5));
+  ASSERT_NE(block, 0u);
+  file_[block + 9] = static_cast<char>((file_[block + 9] & 0x0F) | 0xA0);  // type 10
+  EXPECT_NE(Load(0x30000000).find("unknown type 10"), std::string::npos) << Load(0x30000000);
+}
+
+TEST(Loader, HangBecomesFailure) {
+  emu::Process process = AllOn();
+  ASSERT_TRUE(fs::is_regular_file(process.plugin)) << process.plugin;
+  process.budget = 200;
+  EXPECT_NE(emu::Run(process).error.find("did not return within 200 instructions"),
+            std::string::npos);
+}
+
+TEST(Loader, HostPagesStartWithTheRotationsProtections) {
+  for (int rotate = 0; rotate < 4; ++rotate) {
+    const emu::Outcome outcome = emu::Run(AllOn(rotate));
+    ASSERT_EQ(outcome.error, "");
+    std::set<std::uint32_t> seen;
+    for (const emu::HostPage& page : outcome.pages) {
+      EXPECT_EQ(page.protectionBefore, emu::StartProtection(page.base, rotate));
+      seen.insert(page.protectionBefore);
+    }
+    EXPECT_EQ(seen.size(), 4u) << "every protection is met in every rotation";
+  }
+}
+
+// A VirtualProtect that claims success without opening anything leaves the span's
+// page as it was; the store there must stop the run, as it would fault the host.
+TEST(Loader, StoreToPageNotWritableStopsTheRun) {
+  emu::Process process = AllOn(0);
+  ASSERT_EQ(emu::StartProtection(0x00726000, 0), emu::kPageExecuteRead);
+  process.protectPretends = {kRowAddresses[0]};
+  EXPECT_NE(emu::Run(process).error.find("store to a page not writable at 0x00726B0A"),
+            std::string::npos)
+      << emu::Run(process).error;
+}
+
+}  // namespace

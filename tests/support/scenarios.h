@@ -1,0 +1,220 @@
+#pragma once
+// The start-up scenarios both loaders run: Wine (tests/e2e) and the emulated loader
+// (tests/emu). A scenario is what a user's machine gives the plug-in: a settings file
+// or none, where the plug-in lies and what it is called, which host build it is in.
+// Also what the plug-in should store, derived from what the profile reads gave.
+//
+// The including target defines LUMAVALE_SOURCE_DIR.
+
+#include <bit>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <ostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "c_number.h"
+
+namespace lumavale::scenarios {
+
+// The plug-in reads its amounts into a buffer of this size.
+inline constexpr std::uint32_t kAmountBufferSize = 255;
+
+inline const std::filesystem::path kSampleSettings =
+    std::filesystem::path(LUMAVALE_SOURCE_DIR) / "package/LumavaleSettings.ini";
+
+enum class Placement {
+  kBesideHost,         // host, plug-in and settings in one directory
+  kApartWithSpaces,    // plug-in in its own directory, spaces in its path
+  kDottedNoExtension,  // extensionless plug-in in "mods.v1.2", loaded as "...\name."
+};
+
+struct Scenario {
+  std::string name;
+  std::optional<std::string> settings;  // the file beside the plug-in, if any
+  std::string pluginName = "Lumavale.asi";
+  Placement placement = Placement::kBesideHost;
+  // Beside the host (or in the parent directory), where the plug-in must not look.
+  std::optional<std::string> decoy;
+  // The host's entry key and the byte at the probe address; the host's own when absent.
+  std::optional<std::uint32_t> entryKey;
+  std::optional<std::uint8_t> probeByte;
+  int rotate = 0;
+};
+
+// Where things lie, relative to a scenario's root directory ("" is the root).
+struct Layout {
+  std::string hostDir;
+  std::string pluginDir;
+  std::string decoyDir;
+};
+
+inline Layout LayOut(const Scenario& scenario) {
+  switch (scenario.placement) {
+    case Placement::kApartWithSpaces: return {"game", "My Mods/Lumavale Test", "game"};
+    case Placement::kDottedNoExtension: return {"", "mods.v1.2", ""};
+    case Placement::kBesideHost: break;
+  }
+  return {"", "", ""};
+}
+
+inline std::string Ini(const std::string& lumavale, const std::string& other = "") {
+  return "[Lumavale]\n" + lumavale + "[Other]\n" + other;
+}
+
+inline const std::string kAllOn =
+    Ini("Enabled=1\nAmountInFrontend=0.5\nAmountInGameplay=2\n", "Fog=1\nRemoveSkyTextures=1\n");
+inline const std::string kDecoy =
+    Ini("Enabled=0\nAmountInFrontend=3.5\nAmountInGameplay=4.5\n", "Fog=1\nRemoveSkyTextures=1\n");
+inline const std::string kQuiet = Ini("Enabled=1\nAmountInFrontend=0.25\nAmountInGameplay=0.75\n",
+                                      "Fog=0\nRemoveSkyTextures=0\n");
+
+// A number whose 254-character cut ("1" and 253 zeros: infinity as a float) reads
+// differently from the whole ("...e-250": 1000).
+inline const std::string kLongAmount = "1" + std::string(253, '0') + "e-250";
+
+inline std::string ReadFile(const std::filesystem::path& path) {
+  std::ostringstream text;
+  text << std::ifstream(path, std::ios::binary).rdbuf();
+  return text.str();
+}
+
+inline Scenario Plain(std::string name, std::optional<std::string> settings) {
+  Scenario scenario;
+  scenario.name = std::move(name);
+  scenario.settings = std::move(settings);
+  return scenario;
+}
+
+inline Scenario Placed(std::string name, std::optional<std::string> settings, Placement placement,
+                       std::string pluginName) {
+  Scenario scenario = Plain(std::move(name), std::move(settings));
+  scenario.placement = placement;
+  scenario.pluginName = std::move(pluginName);
+  scenario.decoy = kDecoy;
+  return scenario;
+}
+
+inline Scenario HostKey(std::uint32_t key, std::uint8_t probeByte, const std::string& suffix,
+                        std::optional<std::string> settings) {
+  char hex[16];
+  std::snprintf(hex, sizeof hex, "%08X", static_cast<unsigned>(key));
+  Scenario scenario = Plain("HostKey_" + std::string(hex) + suffix, std::move(settings));
+  scenario.entryKey = key;
+  scenario.probeByte = probeByte;
+  return scenario;
+}
+
+inline std::vector<Scenario> Scenarios() {
+  std::vector<Scenario> all;
+  all.push_back(Plain("NoSettingsFile", std::nullopt));
+  all.push_back(Plain("SampleSettingsFile", ReadFile(kSampleSettings)));
+  int count = 0;
+  for (const char* enabled : {"0", "2", "-1", "1", "0x1", "01", " 1 ", "1abc", ""}) {
+    all.push_back(
+        Plain("Enabled_" + std::to_string(count++), Ini("Enabled=" + std::string(enabled) + "\n")));
+  }
+  all.push_back(Plain("FogAndSkyOn", kAllOn));
+  all.push_back(Plain("FogAndSkyQuotedAndHex", Ini("", "Fog=\"1\"\nRemoveSkyTextures = 0x01\n")));
+  all.push_back(Plain("FogAndSkyNotOne", Ini("", "Fog=2\nRemoveSkyTextures=-1\n")));
+  all.push_back(Plain("FogUnderWrongSection", Ini("Fog=1\nRemoveSkyTextures=1\n")));
+
+  const std::vector<std::string> amounts = {"0,5",     "2.5abc", "",     "1e39",      "-1e39",
+                                            "0x1.8p1", "  7.25", "+3",   "-0",        "inf",
+                                            "nan",     "1e-50",  "-nan", kLongAmount, "\"0.125\""};
+  for (std::size_t i = 0; i < amounts.size(); ++i) {
+    all.push_back(Plain("Amount_" + std::to_string(i),
+                        Ini("AmountInFrontend=" + amounts[i] +
+                            "\nAmountInGameplay=" + amounts[(i + 1) % amounts.size()] + "\n")));
+  }
+
+  Scenario renamed = Plain("RenamedPlugin", kAllOn);
+  renamed.pluginName = "zz renamed.dll";
+  all.push_back(renamed);
+  all.push_back(
+      Placed("ApartWithSpaces", kQuiet, Placement::kApartWithSpaces, "Lumavale Copy.asi"));
+  all.push_back(
+      Placed("ApartWithSpacesNoFile", std::nullopt, Placement::kApartWithSpaces, "Lumavale.asi"));
+  all.push_back(
+      Placed("DottedDirectoryNoExtension", kQuiet, Placement::kDottedNoExtension, "Lumavale"));
+
+  for (const std::uint32_t key : {0x00824570u, 0x0082533Cu, 0x00C965ADu, 0x00123456u}) {
+    all.push_back(HostKey(key, 0xE9, "", kAllOn));
+  }
+  all.push_back(HostKey(0x00824570, 0x90, "_NoJump", kAllOn));
+  all.push_back(HostKey(0x00824570, 0xE9, "_NoSettingsFile", std::nullopt));
+
+  // Each span page meets every protection across the scenarios.
+  for (std::size_t i = 0; i < all.size(); ++i) all[i].rotate = static_cast<int>(i % 4);
+  return all;
+}
+
+// Names the scenario in failure messages instead of dumping its bytes.
+inline void PrintTo(const Scenario& scenario, std::ostream* out) { *out << scenario.name; }
+
+// --- What the plug-in should store ---------------------------------------------------
+
+// What the five profile reads gave, in the plug-in's order.
+struct Reads {
+  std::uint32_t enabled = 1;
+  std::string frontend = "0.800000";
+  std::string gameplay = "1.250000";
+  std::uint32_t fog = 0;
+  std::uint32_t removeSkyTextures = 0;
+};
+
+struct Settings {
+  bool enabled;
+  std::uint32_t frontendBits;
+  std::uint32_t gameplayBits;
+  bool fog;
+  bool removeSkyTextures;
+  std::string frontendText;  // as read, kept for the messages
+  std::string gameplayText;
+};
+
+inline std::uint32_t AmountBits(const std::string& text) {
+  return std::bit_cast<std::uint32_t>(lumavale::oracle::CAmount(text));
+}
+
+// A switch is on only for exactly 1; an amount is the C library's reading of its text.
+inline Settings Expect(const Reads& reads) {
+  return {reads.enabled == 1,          AmountBits(reads.frontend),
+          AmountBits(reads.gameplay),  reads.fog == 1,
+          reads.removeSkyTextures == 1, reads.frontend,
+          reads.gameplay};
+}
+
+// Equal when they lead to the same stores, however the texts were written.
+inline bool SameEffect(const Settings& a, const Settings& b) {
+  return a.enabled == b.enabled && a.frontendBits == b.frontendBits &&
+         a.gameplayBits == b.gameplayBits && a.fog == b.fog &&
+         a.removeSkyTextures == b.removeSkyTextures;
+}
+
+inline void PrintTo(const Settings& s, std::ostream* out) {
+  *out << std::hex << "{enabled " << s.enabled << ", frontend \"" << s.frontendText << "\" 0x"
+       << s.frontendBits << ", gameplay \"" << s.gameplayText << "\" 0x" << s.gameplayBits
+       << ", fog " << s.fog << ", removeSkyTextures " << s.removeSkyTextures << "}" << std::dec;
+}
+
+struct Row {
+  int row;
+  std::uint32_t address;
+  std::uint32_t width;
+  bool applies;
+  std::uint32_t value;
+};
+
+inline std::vector<Row> ExpectedRows(const Settings& s) {
+  return {
+      {1, 0x00726B0A, 4, s.enabled, 0x009E9920},     {2, 0x00726CEA, 4, true, s.frontendBits},
+      {3, 0x00A63FC0, 4, true, s.gameplayBits},      {4, 0x00B74D64, 1, s.fog, 0x01},
+      {5, 0x009EB588, 1, s.removeSkyTextures, 0x00}, {6, 0x009EB9E8, 1, s.removeSkyTextures, 0x00}};
+}
+
+}  // namespace lumavale::scenarios
