@@ -90,5 +90,35 @@ HostAddress HostImageBase() {
   return fake::State().hostImageBase;
 }
 
+bool ReadWholeFile(const char* path, char* buffer, std::uint32_t capacity, std::uint32_t* size) {
+  const auto found = fake::State().files.find(path);
+  if (found == fake::State().files.end()) return false;
+  const std::string& text = found->second;
+  *size = static_cast<std::uint32_t>(text.size());
+  std::memcpy(buffer, text.data(), std::min<std::size_t>(text.size(), capacity));
+  return true;
+}
+
+bool FileExists(const char* path) {
+  return fake::State().files.contains(path) || fake::State().existingFiles.contains(path);
+}
+
+std::uint32_t FullPath(const char* path, char* buffer, std::uint32_t size) {
+  // Drive-absolute and network paths stay; anything else starts from the current folder.
+  const std::string given(path);
+  const bool absolute = (given.size() >= 3 && given[1] == ':' && (given[2] == '\\' || given[2] == '/')) ||
+                        given.starts_with("\\\\");
+  const std::string full = absolute ? given : fake::State().currentFolder + given;
+  if (full.size() >= size) return static_cast<std::uint32_t>(full.size() + 1);
+  CopyCut(full, buffer, size);
+  return static_cast<std::uint32_t>(full.size());
+}
+
+void WriteOut(const char* text, std::uint32_t length) { fake::State().out.append(text, length); }
+
+bool OwnsConsole() { return fake::State().ownConsole; }
+
+void WaitForEnter() { ++fake::State().enterWaits; }
+
 }  // namespace platform
 }  // namespace lumavale

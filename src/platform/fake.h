@@ -38,10 +38,19 @@ struct Platform {
   HostAddress hostImageBase = 0;
   std::chrono::milliseconds hostImageBaseDelay{0};  // widens races in thread tests
 
+  // The settings check's world: files that exist besides those in `files` (which can
+  // also be read), the folder a relative path starts from, and whether the console
+  // is the program's own.
+  std::set<std::string> existingFiles;
+  std::string currentFolder = "C:\\Users\\Player\\";
+  bool ownConsole = false;
+
   // What happened, in order.
   std::vector<std::string> profileReads;  // "section/key@file"
   std::vector<ProtectionCall> protectionCalls;
   int hostImageBaseCalls = 0;
+  std::string out;         // everything written to standard output
+  int enterWaits = 0;
 };
 
 // The state behind the platform functions; tests reset it with `State() = {}`.
