@@ -1,0 +1,32 @@
+# LumavaleCheck.exe: the settings check for players, a 32-bit console program that
+# needs nothing installed. It imports KERNEL32.dll and the C run-time every Windows
+# has (msvcrt.dll); libgcc and libstdc++ are linked in.
+
+add_executable(LumavaleCheck
+  ${LUMAVALE_CHECK_SOURCES}
+  src/startup/checker_main.cpp
+  src/settings/settings.cpp
+  src/settings/number_text.cpp
+  src/platform/profile_text.cpp
+  src/platform/win32.cpp
+  src/platform/win32_check.cpp)
+
+target_include_directories(LumavaleCheck PRIVATE ${CMAKE_SOURCE_DIR}/src)
+target_include_directories(LumavaleCheck SYSTEM PRIVATE ${FAST_FLOAT_INCLUDE_DIR})
+target_compile_definitions(LumavaleCheck PRIVATE NDEBUG)
+target_compile_options(LumavaleCheck PRIVATE
+  -fno-exceptions -fno-rtti
+  -fno-asynchronous-unwind-tables -fno-unwind-tables
+  -ffunction-sections -fdata-sections
+  # The same number reading as the plug-in: double arithmetic in SSE2 registers.
+  -msse2 -mfpmath=sse)
+
+target_link_options(LumavaleCheck PRIVATE
+  -static-libgcc -static-libstdc++
+  -Wl,--gc-sections
+  -Wl,--dynamicbase -Wl,--nxcompat
+  # Nothing in it registers a structured exception handler; the image says so.
+  -Wl,--no-seh
+  -Wl,--no-insert-timestamp
+  -Wl,--build-id=none
+  -s)

@@ -1,0 +1,489 @@
+#include "settings/settings_check.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <set>
+#include <utility>
+
+#include "settings/number_text.h"
+
+// fast_float casts C-style; keep our warning set for our own code only.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wold-style-cast"
+#include <fast_float/fast_float.h>
+#pragma GCC diagnostic pop
+
+namespace lumavale::check {
+namespace {
+
+using profile::Line;
+
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+std::string Lowered(std::string text) {
+  for (char& c : text) c = Lower(c);
+  return text;
+}
+
+bool SameName(const std::string& a, const char* b) { return Lowered(a) == Lowered(b); }
+
+bool IsSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+std::string Trimmed(const std::string& text) {
+  std::size_t begin = 0;
+  std::size_t end = text.size();
+  while (begin < end && IsSpace(text[begin])) ++begin;
+  while (end > begin && IsSpace(text[end - 1])) --end;
+  return text.substr(begin, end - begin);
+}
+
+bool IsKnownSection(const std::string& name) {
+  for (const SettingKey& setting : kSettingKeys) {
+    if (SameName(name, setting.section)) return true;
+  }
+  return false;
+}
+
+const SettingKey* SettingIn(const std::string& section, const std::string& key) {
+  for (const SettingKey& setting : kSettingKeys) {
+    if (SameName(section, setting.section) && SameName(key, setting.key)) return &setting;
+  }
+  return nullptr;
+}
+
+const SettingKey* SettingAnywhere(const std::string& key) {
+  for (const SettingKey& setting : kSettingKeys) {
+    if (SameName(key, setting.key)) return &setting;
+  }
+  return nullptr;
+}
+
+// A name is a likely slip for a known one when few letters differ, or when it is a
+// good part of the known one ("RemoveSky" for "RemoveSkyTextures").
+bool LikelyMeant(const std::string& written, const std::string& known) {
+  const std::uint32_t distance = NameDistance(written, known);
+  const std::size_t longer = std::max(written.size(), known.size());
+  if (distance <= std::max<std::size_t>(1, longer / 3)) return true;
+  return written.size() >= 3 && Lowered(known).find(Lowered(written)) != std::string::npos;
+}
+
+const SettingKey* MeantKey(const std::string& written) {
+  const SettingKey* best = nullptr;
+  std::uint32_t bestDistance = 0;
+  for (const SettingKey& setting : kSettingKeys) {
+    const std::uint32_t distance = NameDistance(written, setting.key);
+    if (LikelyMeant(written, setting.key) && (best == nullptr || distance < bestDistance)) {
+      best = &setting;
+      bestDistance = distance;
+    }
+  }
+  return best;
+}
+
+const char* MeantSection(const std::string& written) {
+  const char* best = nullptr;
+  std::uint32_t bestDistance = 0;
+  for (const SettingKey& setting : kSettingKeys) {
+    const std::uint32_t distance = NameDistance(written, setting.section);
+    if (LikelyMeant(written, setting.section) && (best == nullptr || distance < bestDistance)) {
+      best = setting.section;
+      bestDistance = distance;
+    }
+  }
+  return best;
+}
+
+std::string KnownKeysList() {
+  std::string list;
+  std::string section;
+  for (const SettingKey& setting : kSettingKeys) {
+    if (section != setting.section) {
+      if (!section.empty()) list += "; ";
+      section = setting.section;
+      list += "in [" + section + "]: ";
+    } else {
+      list += ", ";
+    }
+    list += setting.key;
+  }
+  return list;
+}
+
+bool IsSwitch(const SettingKey& setting) { return setting.onOff != nullptr; }
+
+std::string OnOff(bool on) { return on ? "on" : "off"; }
+
+// What a missing key gives, as a player would write it.
+std::string DefaultText(const SettingKey& setting) {
+  return IsSwitch(setting) ? std::to_string(setting.defaultNumber)
+                           : AmountText(ParseAmount(setting.defaultText));
+}
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+// Where GetPrivateProfileIntA's number ends: blanks, a sign, an optional "0x", "0o"
+// or "0b", then digits of that base. `digits` tells whether any digit was read.
+std::size_t IntegerTextEnd(const std::string& text, bool& digits) {
+  std::size_t at = 0;
+  while (at < text.size() && static_cast<unsigned char>(text[at]) <= ' ') ++at;
+  if (at < text.size() && (text[at] == '+' || text[at] == '-')) ++at;
+  std::uint32_t base = 10;
+  if (at + 1 < text.size() && text[at] == '0' &&
+      (text[at + 1] == 'x' || text[at + 1] == 'o' || text[at + 1] == 'b')) {
+    base = text[at + 1] == 'x' ? 16 : text[at + 1] == 'o' ? 8 : 2;
+    at += 2;
+    digits = true;  // the "0" of the prefix
+  } else {
+    digits = false;
+  }
+  for (; at < text.size(); ++at) {
+    const char c = Lower(text[at]);
+    const std::uint32_t digit = c >= '0' && c <= '9'   ? static_cast<std::uint32_t>(c - '0')
+                                : c >= 'a' && c <= 'z' ? static_cast<std::uint32_t>(c - 'a' + 10)
+                                                       : 99;
+    if (digit >= base) break;
+    digits = true;
+  }
+  return at;
+}
+
+bool MeansOn(const std::string& word) {
+  static const char* const kOnWords[] = {"true", "on", "yes", "y", "enabled", "enable"};
+  for (const char* known : kOnWords) {
+    if (SameName(word, known)) return true;
+  }
+  return false;
+}
+
+class Checker {
+ public:
+  explicit Checker(const std::vector<Line>& lines) : lines_(lines) {}
+
+  std::vector<Warning> Run() {
+    std::set<std::string> sectionsSeen;
+    bool inFirstCopy = true;
+    for (const Line& line : lines_) {
+      switch (line.kind) {
+        case Line::Kind::kSection: {
+          const std::string name = Lowered(line.section);
+          inFirstCopy = sectionsSeen.insert(name).second;
+          if (!IsKnownSection(line.section)) UnknownSection(line);
+          break;
+        }
+        case Line::Kind::kKey:
+          KeyLine(line, inFirstCopy, FirstHeaderOf(line.section));
+          break;
+        case Line::Kind::kOther:
+          Add(line, Problem::kUnreadableLine,
+              "This line is not a setting, a [section] or a note, so the plug-in ignores it.",
+              "Settings are written Name=value; notes start with ;");
+          break;
+        case Line::Kind::kBlank:
+        case Line::Kind::kComment:
+          break;
+      }
+    }
+    return std::move(warnings_);
+  }
+
+ private:
+  void Add(const Line& line, Problem problem, std::string message, std::string advice) {
+    warnings_.push_back({line.number, problem, std::move(message), std::move(advice)});
+  }
+
+  std::uint32_t FirstHeaderOf(const std::string& section) const {
+    for (const Line& line : lines_) {
+      if (line.kind == Line::Kind::kSection && Lowered(line.section) == Lowered(section)) {
+        return line.number;
+      }
+    }
+    return 0;
+  }
+
+  void UnknownSection(const Line& line) {
+    std::string message = "The plug-in has no section [" + line.section +
+                          "], so it ignores every setting under it.";
+    const char* meant = MeantSection(line.section);
+    std::string advice = meant != nullptr
+                             ? std::string("Did you mean [") + meant + "]? Write [" + meant + "]"
+                             : "The plug-in reads only [Lumavale] and [Other]";
+    Add(line, Problem::kUnknownSection, std::move(message), std::move(advice));
+  }
+
+  void KeyLine(const Line& line, bool inFirstCopy, std::uint32_t firstHeader) {
+    if (line.section.empty()) {
+      const SettingKey* known = SettingAnywhere(line.key);
+      Add(line, Problem::kKeyOutsideSection,
+          Quoted(line.key) + " comes before any [section] line, so the plug-in does not see it.",
+          known != nullptr ? std::string("Move it under [") + known->section + "]"
+                           : "Settings belong under [Lumavale] or [Other]");
+      return;
+    }
+    // Under a section the plug-in does not know: that section's warning says it all.
+    if (!IsKnownSection(line.section)) return;
+
+    const SettingKey* setting = SettingIn(line.section, line.key);
+    if (setting == nullptr) {
+      UnknownKey(line);
+      return;
+    }
+    const Line* counted = CountedLine(lines_, *setting);
+    if (counted == &line) {
+      if (!line.hasValue) {
+        Add(line, Problem::kNoEquals,
+            std::string(setting->key) + " has no \"=\" after it, so the plug-in takes it as " +
+                "missing and uses the default (" + DefaultText(*setting) + ").",
+            std::string("Write ") + setting->key + "=" + DefaultText(*setting) +
+                ", with the value you want");
+        return;
+      }
+      if (IsSwitch(*setting)) {
+        SwitchValue(line, *setting);
+      } else {
+        AmountValue(line, *setting);
+      }
+      return;
+    }
+    if (!inFirstCopy) {
+      std::string message = "This is a second [" + line.section + "] section. The plug-in reads " +
+                            "only the first one (line " + std::to_string(firstHeader) + "), so " +
+                            setting->key + " here is ignored";
+      message += counted != nullptr
+                     ? "; it uses the " + std::string(setting->key) + " on line " +
+                           std::to_string(counted->number) + "."
+                     : " and keeps its default (" + DefaultText(*setting) + ").";
+      Add(line, Problem::kRepeatedSection, std::move(message),
+          "Move this line into the first [" + line.section +
+              "] section and delete the second [" + line.section + "] line");
+      return;
+    }
+    Add(line, Problem::kRepeatedKey,
+        std::string(setting->key) + " is set more than once. The plug-in uses only the first, on " +
+            "line " + std::to_string(counted->number) + " (" + Trimmed(counted->text) +
+            "), and ignores this one.",
+        "Keep one " + std::string(setting->key) + " line, with the value you want, and delete the other");
+  }
+
+  void UnknownKey(const Line& line) {
+    const SettingKey* elsewhere = SettingAnywhere(line.key);
+    if (elsewhere != nullptr) {
+      Add(line, Problem::kKeyInOtherSection,
+          std::string(elsewhere->key) + " belongs under [" + elsewhere->section + "], not under [" +
+              line.section + "]: here the plug-in does not see it.",
+          std::string("Move this line under [") + elsewhere->section + "]");
+      return;
+    }
+    std::string message = "The plug-in has no setting called " + Quoted(line.key) + " in [" +
+                          line.section + "] and ignores this line.";
+    std::string advice;
+    if (const SettingKey* meant = MeantKey(line.key)) {
+      if (CountedLine(lines_, *meant) == nullptr) {
+        message += std::string(" ") + meant->key + " is not set anywhere else, so it keeps its " +
+                   "default (" + DefaultText(*meant) + ").";
+      }
+      advice = std::string("Did you mean ") + meant->key + "? Write " + meant->key + "=" +
+               (line.hasValue ? line.value : DefaultText(*meant));
+      if (!SameName(line.section, meant->section)) {
+        advice += std::string(" under [") + meant->section + "]";
+      }
+    } else {
+      advice = "The settings the plug-in knows are " + KnownKeysList();
+    }
+    Add(line, Problem::kUnknownKey, std::move(message), std::move(advice));
+  }
+
+  void SwitchValue(const Line& line, const SettingKey& setting) {
+    const std::string key = setting.key;
+    const std::string& value = line.value;
+    const bool on = profile::IntOf(value, setting.defaultNumber) == 1;
+    const std::string both = "Write " + key + "=1 for on, or " + key + "=0 for off";
+    if (Trimmed(value).empty()) {
+      Add(line, Problem::kNoNumber,
+          key + " has no value, so the plug-in uses its default: " + OnOff(on) + ".", both);
+      return;
+    }
+    bool digits = false;
+    const std::size_t end = IntegerTextEnd(value, digits);
+    if (!digits) {
+      const bool meantOn = MeansOn(Trimmed(value));
+      Add(line, Problem::kNotASwitchValue,
+          key + " is " + Quoted(value) + ", but the plug-in understands only 0 (off) and 1 (on) " +
+              "here, and reads a word as " + OnOff(on) + ".",
+          meantOn ? "Write " + key + "=1 to turn it on" : both);
+      return;
+    }
+    const auto read = static_cast<std::int32_t>(profile::IntOf(value, setting.defaultNumber));
+    if (read != 0 && read != 1) {
+      Add(line, Problem::kNotASwitchValue,
+          key + " is " + Quoted(value) + ", which is neither 0 nor 1. Only 1 turns it on, so " +
+              "the plug-in reads it as " + OnOff(on) + ".",
+          both);
+      return;
+    }
+    const std::string rest = Trimmed(value.substr(end));
+    if (!rest.empty()) {
+      Add(line, Problem::kIgnoredText,
+          "The text after the number (" + Quoted(rest) + ") is ignored: the plug-in reads " + key +
+              "=" + std::to_string(read) + ", so it is " + OnOff(on) + ".",
+          "Write " + key + "=" + std::to_string(read) +
+              " alone on the line; notes go on a line of their own that starts with ;");
+    }
+  }
+
+  void AmountValue(const Line& line, const SettingKey& setting) {
+    const std::string key = setting.key;
+    // Exactly the text the plug-in's read gets, cut to its buffer.
+    const std::string text =
+        profile::String(lines_, setting.section, setting.key, setting.defaultText, kSettingsTextSize);
+    const float amount = ParseAmount(text.c_str());
+    const std::string example = "Write a number with a point for decimals, such as " + key + "=" +
+                                DefaultText(setting) + " (the default)";
+    if (Trimmed(text).empty()) {
+      Add(line, Problem::kNoNumber,
+          key + " is empty. The plug-in then reads 0, not the default (" + DefaultText(setting) + ").",
+          example + ", or delete the line to use the default");
+      return;
+    }
+    const char* start = text.c_str();
+    const char* end = NumberTextEnd(start);
+    if (end == start) {
+      Add(line, Problem::kNoNumber,
+          key + " is " + Quoted(line.value) + ", which is not a number, so the plug-in reads 0.",
+          example);
+      return;
+    }
+    const std::size_t numberLength = static_cast<std::size_t>(end - start);
+    const std::string number = Trimmed(text.substr(0, numberLength));
+    const std::string rest = text.substr(numberLength);
+    if (rest.size() >= 2 && rest[0] == ',' && rest[1] >= '0' && rest[1] <= '9') {
+      std::string fixed = Trimmed(text);
+      fixed[fixed.find(',')] = '.';
+      Add(line, Problem::kDecimalComma,
+          key + " is " + Quoted(line.value) + ": a comma is not a decimal point here. The " +
+              "plug-in stops reading at the comma and uses " + AmountText(amount) + ".",
+          "Write " + key + "=" + fixed);
+    } else if (!Trimmed(rest).empty()) {
+      Add(line, Problem::kIgnoredText,
+          "The text after the number (" + Quoted(Trimmed(rest)) + ") is ignored: the plug-in " +
+              "uses " + AmountText(amount) + ".",
+          "Write " + key + "=" + number +
+              " alone on the line; notes go on a line of their own that starts with ;");
+    }
+    if (std::isnan(amount)) {
+      Add(line, Problem::kOddAmount,
+          key + " is " + Quoted(number) + ", which the plug-in reads as \"not a number\": the " +
+              "game cannot use that.",
+          example);
+    } else if (std::isinf(amount)) {
+      Add(line, Problem::kOddAmount,
+          key + " is " + Quoted(number) + ", which is too large: the plug-in reads it as " +
+              AmountText(amount) + ".",
+          example);
+    } else if (amount < 0) {
+      Add(line, Problem::kOddAmount,
+          key + " is negative (" + AmountText(amount) + "). An amount is meant to be 0 or more.",
+          example);
+    }
+  }
+
+  const std::vector<Line>& lines_;
+  std::vector<Warning> warnings_;
+};
+
+}  // namespace
+
+std::vector<Warning> CheckLines(const std::vector<profile::Line>& lines) {
+  return Checker(lines).Run();
+}
+
+const profile::Line* CountedLine(const std::vector<profile::Line>& lines,
+                                 const SettingKey& setting) {
+  auto at = std::find_if(lines.begin(), lines.end(), [&](const Line& line) {
+    return line.kind == Line::Kind::kSection && SameName(line.section, setting.section);
+  });
+  if (at == lines.end()) return nullptr;
+  // Later sections of the same name are never read.
+  for (++at; at != lines.end() && at->kind != Line::Kind::kSection; ++at) {
+    if (at->kind == Line::Kind::kKey && SameName(at->key, setting.key)) return &*at;
+  }
+  return nullptr;
+}
+
+const char* NumberTextEnd(const char* text) {
+  const char* at = text;
+  while (IsSpace(*at)) ++at;
+  if (*at == '+' || *at == '-') ++at;
+  if (*at == '+' || *at == '-') return text;
+  if (at[0] == '0' && (at[1] == 'x' || at[1] == 'X')) {
+    // Hexadecimal digits with at most one point; an exponent only when a digit
+    // follows 'p' and its sign. Without a digit, only the "0" is read.
+    const char* p = at + 2;
+    bool digits = false;
+    bool seenPoint = false;
+    for (;; ++p) {
+      const char c = Lower(*p);
+      if (c == '.' && !seenPoint) {
+        seenPoint = true;
+      } else if ((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f')) {
+        digits = true;
+      } else {
+        break;
+      }
+    }
+    if (!digits) return at + 1;
+    if (*p == 'p' || *p == 'P') {
+      const char* exponent = p + 1;
+      if (*exponent == '+' || *exponent == '-') ++exponent;
+      if (*exponent >= '0' && *exponent <= '9') {
+        while (*exponent >= '0' && *exponent <= '9') ++exponent;
+        p = exponent;
+      }
+    }
+    return p;
+  }
+  // Decimal numbers, "inf", "infinity" and "nan(...)" end where the plug-in's own
+  // decimal reader stops.
+  double ignored = 0.0;
+  const auto result = fast_float::from_chars(at, at + std::strlen(at), ignored);
+  return result.ec == std::errc::invalid_argument ? text : result.ptr;
+}
+
+std::string AmountText(float amount) {
+  if (std::isnan(amount)) return "not a number";
+  if (std::isinf(amount)) return amount < 0 ? "-infinity" : "infinity";
+  char text[64] = {};
+  for (int digits = 1; digits <= 9; ++digits) {
+    std::snprintf(text, sizeof text, "%.*g", digits, static_cast<double>(amount));
+    if (ParseAmount(text) == amount) break;
+  }
+  return text;
+}
+
+std::uint32_t NameDistance(const std::string& a, const std::string& b) {
+  const std::string x = Lowered(a);
+  const std::string y = Lowered(b);
+  // Rows of the table of distances between prefixes; three are enough for swaps.
+  std::vector<std::uint32_t> before(y.size() + 1);
+  std::vector<std::uint32_t> previous(y.size() + 1);
+  std::vector<std::uint32_t> current(y.size() + 1);
+  for (std::size_t j = 0; j <= y.size(); ++j) previous[j] = static_cast<std::uint32_t>(j);
+  for (std::size_t i = 1; i <= x.size(); ++i) {
+    current[0] = static_cast<std::uint32_t>(i);
+    for (std::size_t j = 1; j <= y.size(); ++j) {
+      const std::uint32_t change = x[i - 1] == y[j - 1] ? 0 : 1;
+      current[j] = std::min({previous[j] + 1, current[j - 1] + 1, previous[j - 1] + change});
+      if (i > 1 && j > 1 && x[i - 1] == y[j - 2] && x[i - 2] == y[j - 1]) {
+        current[j] = std::min(current[j], before[j - 2] + 1);
+      }
+    }
+    before = previous;
+    previous = current;
+  }
+  return previous[y.size()];
+}
+
+}  // namespace lumavale::check

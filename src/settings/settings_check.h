@@ -1,0 +1,64 @@
+#pragma once
+// What a player's settings file says line by line, against what the plug-in reads:
+// the traps that make a setting silently mean something else. The values come from
+// the plug-in's own readers (ParseAmount, the profile reader), never from a second
+// opinion.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/profile_text.h"
+#include "settings/settings.h"
+
+namespace lumavale::check {
+
+enum class Problem {
+  kDecimalComma,     // an amount written with a decimal comma
+  kIgnoredText,      // text after the number, which the plug-in ignores
+  kNoNumber,         // a value with no number at all
+  kNotASwitchValue,  // a switch set to something other than 0 or 1
+  kOddAmount,        // an amount that is negative, infinite or not a number
+  kUnknownKey,       // a key the plug-in does not read
+  kKeyInOtherSection,
+  kUnknownSection,
+  kKeyOutsideSection,
+  kRepeatedKey,      // a later copy of a key: the first one counts
+  kRepeatedSection,  // a key in a second copy of a section, which is never read
+  kNoEquals,         // a known key without '=': it reads as missing
+  kUnreadableLine,   // neither a setting, a section nor a comment
+  // About the file as a whole, not a line (line number 0).
+  kPathTooLong,
+  kOtherFileName,
+  kNoPluginBeside,
+  kNeighbourSettings,
+};
+
+struct Warning {
+  std::uint32_t line;  // 1-based; 0 when it concerns the file as a whole
+  Problem problem;
+  std::string message;  // what is wrong and what the plug-in makes of it
+  std::string advice;   // what to write or do instead; may be empty
+};
+
+// The warnings about `lines` (a scanned settings file), in line order.
+std::vector<Warning> CheckLines(const std::vector<profile::Line>& lines);
+
+// The key line the plug-in reads for `setting`, or null when it reads none: the first
+// line of that key in the first section of that name, as the profile reads find it.
+const profile::Line* CountedLine(const std::vector<profile::Line>& lines,
+                                 const SettingKey& setting);
+
+// Where strtod(text, &end) would leave `end`: just past the number ParseAmount reads,
+// or `text` itself when there is no number.
+const char* NumberTextEnd(const char* text);
+
+// An amount as a player would write it: the shortest text that reads back as the
+// same value ("0.8", "1.25", "-3"), or "infinity", "-infinity", "not a number".
+std::string AmountText(float amount);
+
+// Case-insensitive edit distance between two names (insertions, deletions,
+// substitutions and swaps of neighbours each count one).
+std::uint32_t NameDistance(const std::string& a, const std::string& b);
+
+}  // namespace lumavale::check

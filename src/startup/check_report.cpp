@@ -1,0 +1,382 @@
+#include "startup/check_report.h"
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+#include "patching/patch_set.h"
+#include "platform/platform.h"
+#include "platform/profile_text.h"
+#include "settings/settings.h"
+
+namespace lumavale::check {
+namespace {
+
+using profile::Line;
+
+// GetFullPathNameA can make paths longer than kMaxPath; the plug-in cannot read
+// those, but the check still reads and explains them.
+constexpr std::uint32_t kFullPathSize = 4096;
+constexpr std::size_t kWidth = 79;  // an old console's 80 columns, less the last one
+constexpr char kPluginFileName[] = "Lumavale.asi";
+constexpr char kScriptsFolder[] = "scripts";
+
+// What each setting does in the game, in a player's words.
+struct Effect {
+  bool PluginSettings::*onOff;
+  float PluginSettings::*amount;
+  const char* name;
+  const char* on;
+  const char* off;
+};
+
+constexpr Effect kEffects[] = {
+    {&PluginSettings::enabled, nullptr, "lighting effect", "on", "off"},
+    {nullptr, &PluginSettings::amountInFrontend, "amount in menus", nullptr, nullptr},
+    {nullptr, &PluginSettings::amountInGameplay, "amount in play", nullptr, nullptr},
+    {&PluginSettings::fog, nullptr, "fog", "on", "off (the game's own setting stays)"},
+    {&PluginSettings::removeSkyTextures, nullptr, "sky textures", "removed", "kept"},
+};
+
+const Effect* EffectOf(const SettingKey& setting) {
+  for (const Effect& effect : kEffects) {
+    if ((setting.onOff != nullptr && effect.onOff == setting.onOff) ||
+        (setting.amount != nullptr && effect.amount == setting.amount)) {
+      return &effect;
+    }
+  }
+  return nullptr;
+}
+
+// The setting a patch row belongs to: the switch that decides it or the amount it stores.
+const SettingKey* SettingOfRow(const PatchEntry& entry) {
+  for (const SettingKey& setting : kSettingKeys) {
+    if ((entry.condition != nullptr && entry.condition == setting.onOff) ||
+        (entry.amount != nullptr && entry.amount == setting.amount)) {
+      return &setting;
+    }
+  }
+  return nullptr;
+}
+
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool SameName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (Lower(a[i]) != Lower(b[i])) return false;
+  }
+  return true;
+}
+
+std::string Hex(std::uint32_t value, int digits) {
+  std::string text;
+  for (int i = digits - 1; i >= 0; --i) text += "0123456789ABCDEF"[(value >> (4 * i)) & 0xF];
+  return text;
+}
+
+// "0x00B74D64 := 01": a row's address and the bytes it stores, in memory order.
+std::string RowText(const PatchEntry& entry, const PluginSettings& settings) {
+  std::string text = "0x" + Hex(entry.address, 8) + " :=";
+  const std::uint32_t value = RowValue(entry, settings);
+  for (std::uint32_t i = 0; i < entry.width; ++i) text += " " + Hex(value >> (8 * i), 2);
+  return text;
+}
+
+// The folder part of a path, with its final separator; empty when there is none.
+std::string FolderOf(const std::string& path) {
+  const std::size_t last = path.find_last_of("\\/");
+  return last == std::string::npos ? std::string() : path.substr(0, last + 1);
+}
+
+// The folder above `folder` (which ends in a separator), or empty at a drive's root.
+std::string ParentOf(const std::string& folder) {
+  if (folder.size() < 2) return {};
+  const std::size_t last = folder.find_last_of("\\/", folder.size() - 2);
+  if (last == std::string::npos) return {};
+  // "C:\" has no parent; "\\server\share\" is as far up as a share goes.
+  const std::string parent = folder.substr(0, last + 1);
+  return parent.size() < 3 || parent == "\\\\" ? std::string() : parent;
+}
+
+// Appends `text` wrapped at word boundaries, every line starting with `indent`.
+void AppendWrapped(std::string& out, const std::string& indent, std::string_view text) {
+  std::string line = indent;
+  bool empty = true;
+  while (!text.empty()) {
+    const std::size_t space = text.find(' ');
+    const std::string_view word = text.substr(0, space);
+    text.remove_prefix(space == std::string_view::npos ? text.size() : space + 1);
+    if (word.empty()) continue;
+    if (!empty && line.size() + 1 + word.size() > kWidth) {
+      out += line + "\n";
+      line = indent;
+      empty = true;
+    }
+    if (!empty) line += ' ';
+    line += word;
+    empty = false;
+  }
+  if (!empty) out += line + "\n";
+}
+
+std::string Plural(std::size_t count, const char* one, const char* many) {
+  return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+class Builder {
+ public:
+  Report Build(const char* given) {
+    out("Lumavale settings check\n\n");
+    if (!FindFile(given)) return Finish();
+    if (!text_.has_value()) {
+      out("Settings file: none\n");
+      AppendWrapped(report_.text, "  ",
+                    "There is no LumavaleSettings.ini in " + folder_ +
+                        ". Without one the plug-in uses the defaults shown below.");
+    } else {
+      out("Settings file: " + file_ + "\n");
+    }
+    lines_ = profile::Scan(text_.value_or(std::string()));
+    for (Warning& warning : CheckLines(lines_)) lineWarnings_.push_back(std::move(warning));
+    LoadSettings(path_);
+    CheckPlace();
+    Settings();
+    Rows();
+    return Finish();
+  }
+
+ private:
+  void out(const std::string& text) { report_.text += text; }
+
+  void FileWarning(Problem problem, std::string message, std::string advice) {
+    report_.warnings.push_back({0, problem, std::move(message), std::move(advice)});
+  }
+
+  // Settles which file is checked and reads it; false when the given file cannot be read.
+  bool FindFile(const char* given) {
+    if (given == nullptr) {
+      path_ = LocateSettingsFile();
+      file_ = path_.text;
+      if (file_.empty()) {
+        FileWarning(Problem::kPathTooLong,
+                    "This program's folder has a path too long for the plug-in: a plug-in in "
+                    "this folder cannot read any settings file and uses the defaults.",
+                    "Install the game and its plug-ins in a folder with a shorter path");
+        out("Settings file: cannot be read from this folder\n");
+        return true;
+      }
+    } else {
+      // A bare name would make the profile reads look in the Windows folder.
+      char full[kFullPathSize] = {};
+      const std::uint32_t length = platform::FullPath(given, full, kFullPathSize);
+      if (length == 0 || length >= kFullPathSize) return Unreadable(given);
+      file_ = full;
+      if (file_.size() < sizeof path_.text) {
+        file_.copy(path_.text, file_.size());
+      } else {
+        FileWarning(Problem::kPathTooLong,
+                    "The path of this file is longer than the plug-in can handle (" +
+                        std::to_string(sizeof path_.text - 1) +
+                        " characters): the plug-in cannot read it and uses the defaults.",
+                    "Install the game and its plug-ins in a folder with a shorter path");
+      }
+      const std::string name = file_.substr(FolderOf(file_).size());
+      if (!SameName(name, kSettingsFileName)) {
+        FileWarning(Problem::kOtherFileName,
+                    "This file is called " + name + ", but the plug-in reads only a file called " +
+                        kSettingsFileName + ". The values below are what it would use if the "
+                        "file had that name.",
+                    std::string("Rename the file to ") + kSettingsFileName);
+      }
+    }
+    folder_ = FolderOf(file_);
+    text_ = ReadAll(file_.c_str());
+    if (given != nullptr && !text_.has_value()) return Unreadable(file_.c_str());
+    return true;
+  }
+
+  bool Unreadable(const char* path) {
+    AppendWrapped(report_.text, "",
+                  std::string("Cannot read the file ") + path +
+                      ": it does not exist, or it cannot be opened.");
+    report_.status = kStatusUnreadable;
+    unreadable_ = true;
+    return false;
+  }
+
+  static std::optional<std::string> ReadAll(const char* path) {
+    std::string text(4096, '\0');
+    std::uint32_t size = 0;
+    if (!platform::ReadWholeFile(path, text.data(), static_cast<std::uint32_t>(text.size()), &size)) {
+      return std::nullopt;
+    }
+    if (size > text.size()) {
+      // Grew past the first guess: read again at its full size.
+      text.resize(size);
+      if (!platform::ReadWholeFile(path, text.data(), size, &size)) return std::nullopt;
+    }
+    text.resize(std::min<std::size_t>(size, text.size()));
+    return text;
+  }
+
+  // Where the file lies against where the plug-in looks.
+  void CheckPlace() {
+    if (folder_.empty()) return;
+    const std::string parent = ParentOf(folder_);
+    const std::string scripts = folder_ + kScriptsFolder + "\\";
+    std::string pluginElsewhere;
+    if (!platform::FileExists((folder_ + kPluginFileName).c_str())) {
+      for (const std::string& near : {parent, scripts}) {
+        if (!near.empty() && platform::FileExists((near + kPluginFileName).c_str())) {
+          pluginElsewhere = near;
+          break;
+        }
+      }
+      std::string message = std::string("There is no ") + kPluginFileName + " in " + folder_ +
+                            ". The plug-in reads " + kSettingsFileName +
+                            " only from the folder it lies in itself.";
+      if (!pluginElsewhere.empty()) {
+        message += std::string(" ") + kPluginFileName + " is in " + pluginElsewhere +
+                   ": it reads the settings file there, not this one.";
+      }
+      FileWarning(Problem::kNoPluginBeside, std::move(message),
+                  pluginElsewhere.empty()
+                      ? std::string("Put ") + kSettingsFileName + " in the folder that holds " +
+                            kPluginFileName + " (the game's folder or its scripts folder)"
+                      : std::string("Move ") + kSettingsFileName + " into " + pluginElsewhere);
+    }
+    const bool pluginHere = pluginElsewhere.empty() && platform::FileExists((folder_ + kPluginFileName).c_str());
+    for (const std::string& near : {parent, scripts}) {
+      if (near.empty() || !platform::FileExists((near + kSettingsFileName).c_str())) continue;
+      std::string message = std::string("There is another ") + kSettingsFileName + " in " + near +
+                            ". The plug-in reads only the one beside " + kPluginFileName;
+      std::string advice = std::string("Keep one ") + kSettingsFileName + ", beside " +
+                           kPluginFileName + ", and delete the other";
+      if (pluginElsewhere == near) {
+        message += ", which is that one, not this one.";
+      } else if (pluginHere && text_.has_value()) {
+        message += ", which is this one: the other is never read.";
+      } else if (pluginHere) {
+        message += std::string(", in ") + folder_ + ", where there is no settings file: the " +
+                   "plug-in uses the defaults.";
+        advice = "Move that file into " + folder_;
+      } else {
+        message += ".";
+      }
+      FileWarning(Problem::kNeighbourSettings, std::move(message), std::move(advice));
+    }
+  }
+
+  void Settings() {
+    out("\nWhat the plug-in will use:\n");
+    for (const SettingKey& setting : kSettingKeys) {
+      const std::optional<std::string> found = profile::Find(lines_, setting.section, setting.key);
+      const Line* counted = CountedLine(lines_, setting);
+      const std::string fallback =
+          setting.onOff != nullptr ? std::to_string(setting.defaultNumber) : setting.defaultText;
+      std::string written = "  [" + std::string(setting.section) + "] " + setting.key + ": ";
+      if (found.has_value()) {
+        written += "\"" + *found + "\" (line " + std::to_string(counted->number) + ")";
+      } else if (counted != nullptr) {
+        written += "no value (line " + std::to_string(counted->number) + "): default " + fallback;
+      } else {
+        written += "not set: default " + fallback;
+      }
+      out(written + "\n");
+      AppendWrapped(report_.text, "      ", "-> " + EffectText(setting));
+    }
+  }
+
+  // "fog: on, 0x00B74D64 := 01"
+  std::string EffectText(const SettingKey& setting) const {
+    const PluginSettings& settings = pluginSettings;
+    const Effect* effect = EffectOf(setting);
+    std::string text = effect != nullptr ? effect->name : setting.key;
+    if (setting.onOff != nullptr) {
+      const bool on = settings.*setting.onOff;
+      text += std::string(": ") + (effect != nullptr ? (on ? effect->on : effect->off) : (on ? "on" : "off"));
+    } else {
+      text += ": " + AmountText(settings.*setting.amount);
+    }
+    std::string rows;
+    for (const PatchEntry& entry : kPatchSet) {
+      if (SettingOfRow(entry) != &setting || !RowApplies(entry, settings)) continue;
+      rows += ", " + RowText(entry, settings);
+    }
+    return text + (rows.empty() ? ", nothing written" : rows);
+  }
+
+  void Rows() {
+    out("\nWhat the plug-in will write into the game (address := bytes):\n");
+    for (const PatchEntry& entry : kPatchSet) {
+      const SettingKey* setting = SettingOfRow(entry);
+      const std::string name = setting != nullptr ? setting->key : "always";
+      std::string row;
+      if (RowApplies(entry, pluginSettings)) {
+        row = "  " + RowText(entry, pluginSettings);
+        row.resize(32, ' ');
+        row += "(" + name + ")";
+      } else {
+        row = "  0x" + Hex(entry.address, 8) + "      not written: " + name + " is off";
+      }
+      out(row + "\n");
+    }
+  }
+
+  Report Finish() {
+    if (unreadable_) return std::move(report_);
+    for (Warning& warning : lineWarnings_) report_.warnings.push_back(std::move(warning));
+    if (report_.warnings.empty()) {
+      out("\nNo problems found: the plug-in reads this file as shown above.\n");
+      report_.status = kStatusClean;
+      return std::move(report_);
+    }
+    out("\n" + Plural(report_.warnings.size(), "warning", "warnings") + ":\n");
+    for (const Warning& warning : report_.warnings) {
+      out("\n");
+      if (warning.line == 0) {
+        out("  The file:\n");
+      } else {
+        std::string where = "  Line " + std::to_string(warning.line);
+        if (warning.line <= lines_.size()) where += ": " + lines_[warning.line - 1].text;
+        out(where + "\n");
+      }
+      AppendWrapped(report_.text, "    ", warning.message);
+      if (!warning.advice.empty()) AppendWrapped(report_.text, "    ", "What to do: " + warning.advice);
+    }
+    out("\nThe plug-in still starts, but the lines above do not do what they seem to.\n");
+    report_.status = kStatusWarnings;
+    return std::move(report_);
+  }
+
+  Report report_;
+  SettingsPath path_{};
+  std::string file_;
+  std::string folder_;
+  std::optional<std::string> text_;
+  std::vector<Line> lines_;
+  std::vector<Warning> lineWarnings_;
+  bool unreadable_ = false;
+};
+
+}  // namespace
+
+Report CheckSettings(const char* given) { return Builder().Build(given); }
+
+int RunChecker(int argc, const char* const* argv) {
+  Report report = CheckSettings(argc > 1 ? argv[1] : nullptr);
+  if (argc > 2) {
+    report.text += "\nOnly the first file given was checked; check the others one at a time.\n";
+  }
+  platform::WriteOut(report.text.data(), static_cast<std::uint32_t>(report.text.size()));
+  if (platform::OwnsConsole()) {
+    // Started by a double-click: the window would close before anyone could read it.
+    const char prompt[] = "\nPress Enter to close this window.\n";
+    platform::WriteOut(prompt, sizeof prompt - 1);
+    platform::WaitForEnter();
+  }
+  return report.status;
+}
+
+}  // namespace lumavale::check

@@ -1,0 +1,302 @@
+#include "settings/settings_check.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "c_number.h"
+#include "platform/fake.h"
+#include "platform/profile_text.h"
+#include "startup/check_report.h"
+
+namespace lumavale::check {
+namespace {
+
+constexpr char kFolder[] = "C:\\Games\\Host\\scripts\\";
+const std::string kFile = std::string(kFolder) + "LumavaleSettings.ini";
+
+// --- Warnings from the lines of a file, through the whole check over the fake -----
+
+struct Expected {
+  std::uint32_t line;
+  Problem problem;
+  std::string advice;  // must appear in the advice; empty: not checked
+};
+
+struct WarningCase {
+  std::string name;
+  std::string file;
+  std::vector<Expected> expected;  // in line order
+};
+
+class WarningCases : public ::testing::TestWithParam<WarningCase> {};
+
+TEST_P(WarningCases, FileGivesExactlyTheseWarnings) {
+  fake::State() = {};
+  fake::State().files[kFile] = GetParam().file;
+  fake::State().existingFiles.insert(std::string(kFolder) + "Lumavale.asi");
+  const Report report = CheckSettings(kFile.c_str());
+
+  const std::vector<Expected>& expected = GetParam().expected;
+  ASSERT_EQ(report.warnings.size(), expected.size()) << report.text;
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    const Warning& warning = report.warnings[i];
+    EXPECT_EQ(warning.line, expected[i].line) << "warning " << i << "\n" << report.text;
+    EXPECT_EQ(warning.problem, expected[i].problem) << "warning " << i << "\n" << report.text;
+    EXPECT_NE(warning.advice.find(expected[i].advice), std::string::npos)
+        << "advice: " << warning.advice;
+    // Every warning reaches the player, with the line it concerns.
+    EXPECT_NE(report.text.find("Line " + std::to_string(warning.line) + ":"), std::string::npos);
+    EXPECT_NE(report.text.find(warning.message.substr(0, 20)), std::string::npos);
+  }
+  EXPECT_EQ(report.status, expected.empty() ? kStatusClean : kStatusWarnings);
+}
+
+const std::string kAllKeys =
+    "[Lumavale]\nEnabled=1\nAmountInFrontend=0.8\nAmountInGameplay=1.25\n"
+    "[Other]\nFog=0\nRemoveSkyTextures=0\n";
+
+std::string Main(const std::string& line) { return "[Lumavale]\n" + line + "\n"; }
+std::string Other(const std::string& line) { return "[Other]\n" + line + "\n"; }
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, WarningCases,
+    ::testing::Values(
+        // Files the plug-in reads as they look.
+        WarningCase{"EveryKeyCorrect", kAllKeys, {}},
+        WarningCase{"EmptyFile", "", {}},
+        WarningCase{"NotesAndBlankLines", "; my settings\n\n# more\n" + kAllKeys + "\n", {}},
+        WarningCase{"NamesInAnyCase", "[lumavale]\nENABLED=1\n[OTHER]\nfog=1\n", {}},
+        WarningCase{"CarriageReturnLineEnds", "[Other]\r\nFog=1\r\n", {}},
+        WarningCase{"QuotedAmount", Main("AmountInGameplay=\"1.5\""), {}},
+        WarningCase{"SpacesAroundEquals", Main("AmountInGameplay = 1.5 "), {}},
+        WarningCase{"ExponentAmount", Main("AmountInGameplay=15e-1"), {}},
+        WarningCase{"LeadingPointAmount", Main("AmountInFrontend=.5"), {}},
+        WarningCase{"HexAmount", Main("AmountInGameplay=0x1.8p1"), {}},
+        WarningCase{"ZeroAmount", Main("AmountInGameplay=0"), {}},
+        WarningCase{"NegativeZeroAmount", Main("AmountInGameplay=-0"), {}},
+        WarningCase{"SwitchOn", Other("Fog=1"), {}},
+        WarningCase{"SwitchLeadingZero", Other("Fog=01"), {}},
+        WarningCase{"SwitchHex", Other("RemoveSkyTextures=0x1"), {}},
+        WarningCase{"SwitchQuoted", Other("Fog=\"1\""), {}},
+        // Decimal comma.
+        WarningCase{"DecimalComma", Main("AmountInGameplay=1,5"),
+                    {{2, Problem::kDecimalComma, "AmountInGameplay=1.5"}}},
+        WarningCase{"DecimalCommaZero", Main("AmountInFrontend=0,75"),
+                    {{2, Problem::kDecimalComma, "AmountInFrontend=0.75"}}},
+        WarningCase{"NegativeWithComma", Main("AmountInGameplay=-1,5"),
+                    {{2, Problem::kDecimalComma, "AmountInGameplay=-1.5"},
+                     {2, Problem::kOddAmount, "AmountInGameplay=1.25"}}},
+        // Text after a number.
+        WarningCase{"LettersAfterAmount", Main("AmountInGameplay=2.5abc"),
+                    {{2, Problem::kIgnoredText, "AmountInGameplay=2.5 "}}},
+        WarningCase{"NoteAfterAmount", Main("AmountInFrontend=0.5 ; softer"),
+                    {{2, Problem::kIgnoredText, "AmountInFrontend=0.5 "}}},
+        WarningCase{"CommaWithoutDigitAfter", Main("AmountInFrontend=0.5,"),
+                    {{2, Problem::kIgnoredText, "AmountInFrontend=0.5 "}}},
+        WarningCase{"NoteAfterSwitch", Other("Fog=1 ; fog on"),
+                    {{2, Problem::kIgnoredText, "Fog=1 "}}},
+        // No number at all.
+        WarningCase{"WordAmount", Main("AmountInGameplay=bright"),
+                    {{2, Problem::kNoNumber, "AmountInGameplay=1.25"}}},
+        WarningCase{"EmptyAmount", Main("AmountInFrontend="),
+                    {{2, Problem::kNoNumber, "delete the line"}}},
+        WarningCase{"EmptySwitch", Other("Fog="), {{2, Problem::kNoNumber, "Fog=1"}}},
+        WarningCase{"TwoSignsAmount", Main("AmountInGameplay=+-1"),
+                    {{2, Problem::kNoNumber, "AmountInGameplay=1.25"}}},
+        // Switches that are neither 0 nor 1.
+        WarningCase{"FogTrue", Other("Fog=true"), {{2, Problem::kNotASwitchValue, "Fog=1"}}},
+        WarningCase{"EnabledOn", Main("Enabled=on"), {{2, Problem::kNotASwitchValue, "Enabled=1"}}},
+        WarningCase{"SkyYes", Other("RemoveSkyTextures=yes"),
+                    {{2, Problem::kNotASwitchValue, "RemoveSkyTextures=1"}}},
+        WarningCase{"FogOff", Other("Fog=off"), {{2, Problem::kNotASwitchValue, "Fog=0"}}},
+        WarningCase{"FogTwo", Other("Fog=2"), {{2, Problem::kNotASwitchValue, "Fog=1"}}},
+        WarningCase{"EnabledMinusOne", Main("Enabled=-1"),
+                    {{2, Problem::kNotASwitchValue, "Enabled=1"}}},
+        WarningCase{"SwitchWithDecimalPoint", Other("Fog=1.0"), {{2, Problem::kIgnoredText, "Fog=1 "}}},
+        // Amounts the game cannot sensibly use.
+        WarningCase{"NegativeAmount", Main("AmountInGameplay=-0.5"),
+                    {{2, Problem::kOddAmount, "AmountInGameplay=1.25"}}},
+        WarningCase{"HugeAmount", Main("AmountInFrontend=1e39"),
+                    {{2, Problem::kOddAmount, "AmountInFrontend=0.8"}}},
+        WarningCase{"InfinityAmount", Main("AmountInFrontend=inf"),
+                    {{2, Problem::kOddAmount, "AmountInFrontend=0.8"}}},
+        WarningCase{"NotANumberAmount", Main("AmountInGameplay=nan"),
+                    {{2, Problem::kOddAmount, "AmountInGameplay=1.25"}}},
+        // Names the plug-in does not know.
+        WarningCase{"MisspeltKey", Main("AmountGameplay=2"),
+                    {{2, Problem::kUnknownKey, "AmountInGameplay=2"}}},
+        WarningCase{"SwappedLetters", Other("Fgo=1"), {{2, Problem::kUnknownKey, "Fog=1"}}},
+        WarningCase{"ShortenedKey", Other("RemoveSky=1"),
+                    {{2, Problem::kUnknownKey, "RemoveSkyTextures=1"}}},
+        WarningCase{"MisspeltKeyOfOtherSection", Main("Fogg=1"),
+                    {{2, Problem::kUnknownKey, "Fog=1 under [Other]"}}},
+        WarningCase{"KeyWithNoLikelyMatch", Main("Brightness=3"),
+                    {{2, Problem::kUnknownKey, "in [Other]: Fog, RemoveSkyTextures"}}},
+        WarningCase{"MisspeltSection", "[Lumavalle]\nEnabled=0\nAmountInGameplay=2\n",
+                    {{1, Problem::kUnknownSection, "[Lumavale]"}}},
+        WarningCase{"UnknownSection", "[Graphics]\nFog=1\n",
+                    {{1, Problem::kUnknownSection, "[Lumavale] and [Other]"}}},
+        WarningCase{"KeyInWrongSection", Main("Fog=1"),
+                    {{2, Problem::kKeyInOtherSection, "under [Other]"}}},
+        WarningCase{"KeyBeforeAnySection", "Enabled=0\n[Lumavale]\n",
+                    {{1, Problem::kKeyOutsideSection, "under [Lumavale]"}}},
+        // A key given twice: the first counts.
+        WarningCase{"KeyTwice", "[Other]\nFog=1\nFog=0\n", {{3, Problem::kRepeatedKey, "delete"}}},
+        WarningCase{"KeyTwiceInOtherCase", "[Other]\nFog=0\nFOG=1\n",
+                    {{3, Problem::kRepeatedKey, "delete"}}},
+        WarningCase{"SectionTwice", "[Other]\nFog=1\n[Other]\nRemoveSkyTextures=1\n",
+                    {{4, Problem::kRepeatedSection, "first [Other]"}}},
+        // Lines that are not settings at all.
+        WarningCase{"KeyWithoutEquals", Other("Fog"), {{2, Problem::kNoEquals, "Fog=0"}}},
+        WarningCase{"UnclosedSection", "[Other\nFog=1\n",
+                    {{1, Problem::kUnreadableLine, "Name=value"},
+                     {2, Problem::kKeyOutsideSection, "under [Other]"}}},
+        // Several traps at once, reported in line order.
+        WarningCase{"SeveralTraps",
+                    "[Lumavale]\nAmountInGameplay=1,5\nAmountGameplay=2\n[Other]\nFog=true\nFog=1\n",
+                    {{2, Problem::kDecimalComma, "AmountInGameplay=1.5"},
+                     {3, Problem::kUnknownKey, "AmountInGameplay"},
+                     {5, Problem::kNotASwitchValue, "Fog=1"},
+                     {6, Problem::kRepeatedKey, "delete"}}}),
+    [](const auto& param) { return param.param.name; });
+
+// A misspelt key's message says whether the setting it was meant for keeps its default.
+TEST(UnknownKey, SaysWhenTheMeantSettingKeepsItsDefault) {
+  const auto lines = profile::Scan("[Lumavale]\nAmountGameplay=2\n");
+  const auto warnings = CheckLines(lines);
+  ASSERT_EQ(warnings.size(), 1u);
+  EXPECT_NE(warnings[0].message.find("keeps its default (1.25)"), std::string::npos)
+      << warnings[0].message;
+
+  const auto both = CheckLines(profile::Scan("[Lumavale]\nAmountInGameplay=1\nAmountGameplay=2\n"));
+  ASSERT_EQ(both.size(), 1u);
+  EXPECT_EQ(both[0].message.find("keeps its default"), std::string::npos) << both[0].message;
+}
+
+TEST(DecimalComma, MessageSaysWhatThePlugInUses) {
+  const auto warnings = CheckLines(profile::Scan(Main("AmountInGameplay=1,5")));
+  ASSERT_EQ(warnings.size(), 1u);
+  EXPECT_NE(warnings[0].message.find("uses 1."), std::string::npos) << warnings[0].message;
+}
+
+TEST(Switch, WordMessageSaysOff) {
+  const auto warnings = CheckLines(profile::Scan(Other("Fog=true")));
+  ASSERT_EQ(warnings.size(), 1u);
+  EXPECT_NE(warnings[0].message.find("as off"), std::string::npos) << warnings[0].message;
+}
+
+// --- The counted line is the one the profile reads find ---------------------------
+
+struct CountedCase {
+  std::string name;
+  std::string file;
+  std::uint32_t fogLine;  // 0: none
+};
+
+class CountedLineCases : public ::testing::TestWithParam<CountedCase> {};
+
+TEST_P(CountedLineCases, IsTheLineWhoseValueTheReadGives) {
+  const auto lines = profile::Scan(GetParam().file);
+  const SettingKey& fog = kSettingKeys[3];
+  ASSERT_STREQ(fog.key, "Fog");
+  const profile::Line* counted = CountedLine(lines, fog);
+  const auto found = profile::Find(lines, fog.section, fog.key);
+  if (GetParam().fogLine == 0) {
+    EXPECT_EQ(counted, nullptr);
+    EXPECT_FALSE(found.has_value());
+    return;
+  }
+  ASSERT_NE(counted, nullptr);
+  EXPECT_EQ(counted->number, GetParam().fogLine);
+  EXPECT_EQ(found.has_value(), counted->hasValue);
+  if (found.has_value()) {
+    EXPECT_EQ(*found, counted->value);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, CountedLineCases,
+    ::testing::Values(CountedCase{"Single", "[Other]\nFog=1\n", 2},
+                      CountedCase{"FirstOfTwo", "[Other]\nFog=1\nfog=0\n", 2},
+                      CountedCase{"OnlyInSecondSection", "[Other]\nA=1\n[other]\nFog=1\n", 0},
+                      CountedCase{"FirstSectionWins", "[Other]\nFog=0\n[Other]\nFog=1\n", 2},
+                      CountedCase{"WithoutEqualsHidesLater", "[Other]\nFog\nFog=1\n", 2},
+                      CountedCase{"WrongSection", "[Lumavale]\nFog=1\n", 0},
+                      CountedCase{"NoSection", "Fog=1\n", 0}),
+    [](const auto& param) { return param.param.name; });
+
+// --- Where a number ends, as strtod sees it ----------------------------------------
+
+class NumberTextEndCases : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(NumberTextEndCases, StopsWhereStrtodStops) {
+  const std::string& text = GetParam();
+  char* end = nullptr;
+  std::strtod(text.c_str(), &end);
+  EXPECT_EQ(NumberTextEnd(text.c_str()) - text.c_str(), end - text.c_str()) << text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, NumberTextEndCases,
+    ::testing::Values("1.5", "1,5", "  2.5abc", "-0.5", "+3", "+-1", "-", "", "abc", ".5", ".", "5.",
+                      "1e5", "1e", "1e+", "1e-3x", "0x1.8p1", "0x", "0x.", "0xg", "0x.8", "0x1p",
+                      "0X1P-2z", "inf", "infinity", "-Infinityx", "infin", "nan", "nan(123)",
+                      "nan(", "NAN(abc)z", "0.8 ; note", "1..2", "00012", "1e400"));
+
+// --- Amounts written as a player would ---------------------------------------------
+
+struct AmountTextCase {
+  float amount;
+  std::string text;
+};
+
+class AmountTextCases : public ::testing::TestWithParam<AmountTextCase> {};
+
+TEST_P(AmountTextCases, ShortestTextThatReadsBack) {
+  EXPECT_EQ(AmountText(GetParam().amount), GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, AmountTextCases,
+    ::testing::Values(AmountTextCase{0.8f, "0.8"}, AmountTextCase{1.25f, "1.25"},
+                      AmountTextCase{1.0f, "1"}, AmountTextCase{0.0f, "0"},
+                      AmountTextCase{-0.5f, "-0.5"}, AmountTextCase{0.1f, "0.1"},
+                      AmountTextCase{1.0f / 3.0f, "0.33333334"},
+                      AmountTextCase{INFINITY, "infinity"}, AmountTextCase{-INFINITY, "-infinity"},
+                      AmountTextCase{NAN, "not a number"}));
+
+TEST(AmountText, EveryTextReadsBackAsTheSameAmount) {
+  for (const float amount : {0.8f, 1.25f, 3.14159274f, 1e-7f, 123456.789f, 1e30f, 1.17549435e-38f}) {
+    EXPECT_EQ(oracle::CAmount(AmountText(amount)), amount) << AmountText(amount);
+  }
+}
+
+// --- Names a player most likely meant -----------------------------------------------
+
+struct DistanceCase {
+  std::string a;
+  std::string b;
+  std::uint32_t distance;
+};
+
+class NameDistanceCases : public ::testing::TestWithParam<DistanceCase> {};
+
+TEST_P(NameDistanceCases, CountsEditsWithoutCase) {
+  EXPECT_EQ(NameDistance(GetParam().a, GetParam().b), GetParam().distance);
+  EXPECT_EQ(NameDistance(GetParam().b, GetParam().a), GetParam().distance);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, NameDistanceCases,
+    ::testing::Values(DistanceCase{"Fog", "Fog", 0}, DistanceCase{"fog", "FOG", 0},
+                      DistanceCase{"Fogg", "Fog", 1}, DistanceCase{"Fgo", "Fog", 1},
+                      DistanceCase{"Lumavalle", "Lumavale", 1},
+                      DistanceCase{"AmountGameplay", "AmountInGameplay", 2},
+                      DistanceCase{"", "Other", 5}, DistanceCase{"Sky", "Fog", 3}));
+
+}  // namespace
+}  // namespace lumavale::check
