@@ -2,12 +2,11 @@
 // directory per scenario. Every expectation is derived at run time: switches from
 // what GetPrivateProfileIntA itself reads from the scenario's file, amounts from the
 // text GetPrivateProfileStringA gives (255-byte buffer) through strtod, rounded to float.
+// The scenarios are shared with the emulated loader (tests/emu).
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <bit>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -19,6 +18,9 @@
 #include <vector>
 
 #include "c_number.h"
+#include "platform/profile_text.h"
+#include "scenarios.h"
+#include "wine.h"
 
 namespace {
 
@@ -28,62 +30,9 @@ using Bytes = std::vector<std::uint8_t>;
 const fs::path kWin32Dir = LUMAVALE_WIN32_DIR;
 const fs::path kPlugin = kWin32Dir / "Lumavale.asi";
 const fs::path kHost = kWin32Dir / "tests/host/standin_host.exe";
-const fs::path kSampleSettings = fs::path(LUMAVALE_SOURCE_DIR) / "package/LumavaleSettings.ini";
 
-// The plug-in reads its amounts into a buffer of this size.
-constexpr int kAmountBufferSize = 255;
-
-// --- Running the host -------------------------------------------------------------
-
-struct HostRun {
-  int status = -1;
-  std::string out;
-};
-
-// Runs `wine HOST args...` in `directory` and collects its standard output.
-HostRun RunHost(const fs::path& host, const std::vector<std::string>& args,
-                const fs::path& directory) {
-  int pipeEnds[2];
-  if (pipe(pipeEnds) != 0) return {};
-  const pid_t child = fork();
-  if (child == 0) {
-    dup2(pipeEnds[1], STDOUT_FILENO);
-    close(pipeEnds[0]);
-    close(pipeEnds[1]);
-    if (chdir(directory.c_str()) != 0) _exit(126);
-    setenv("WINEPREFIX", LUMAVALE_WINEPREFIX, 1);
-    setenv("WINEDEBUG", "-all", 1);
-    setenv("WINEDLLOVERRIDES", "mscoree,mshtml=", 1);
-    std::vector<std::string> all{"wine", host.string()};
-    all.insert(all.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& arg : all) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    execvp("wine", argv.data());
-    _exit(127);
-  }
-  close(pipeEnds[1]);
-  HostRun run;
-  char chunk[4096];
-  for (ssize_t got; (got = read(pipeEnds[0], chunk, sizeof chunk)) > 0;) {
-    run.out.append(chunk, static_cast<std::size_t>(got));
-  }
-  close(pipeEnds[0]);
-  int status = 0;
-  if (child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status)) {
-    run.status = WEXITSTATUS(status);
-  }
-  return run;
-}
-
-// Wine maps drive Z: to the root of the Linux file system.
-std::string WindowsPath(const fs::path& path) {
-  std::string text = "Z:" + path.string();
-  for (char& c : text) {
-    if (c == '/') c = '\\';
-  }
-  return text;
-}
+using lumavale::wine::WindowsPath;
+using namespace lumavale::scenarios;
 
 Bytes FromHex(const std::string& hex) {
   Bytes bytes;
@@ -95,105 +44,64 @@ Bytes FromHex(const std::string& hex) {
 
 // --- What the plug-in should store --------------------------------------------------
 
-struct Settings {
-  bool enabled;
-  std::uint32_t frontendBits;
-  std::uint32_t gameplayBits;
-  bool fog;
-  bool removeSkyTextures;
-  std::string frontendText;  // as read, kept for the messages
-  std::string gameplayText;
+// One profile read as the stand-in host makes it: GetPrivateProfileIntA, or
+// GetPrivateProfileStringA into a buffer of kAmountBufferSize bytes.
+struct ProfileRead {
+  bool integer;
+  std::string section;
+  std::string key;
+  std::string defaultValue;
 };
 
-// Equal when they lead to the same stores, however the texts were written.
-bool SameEffect(const Settings& a, const Settings& b) {
-  return a.enabled == b.enabled && a.frontendBits == b.frontendBits &&
-         a.gameplayBits == b.gameplayBits && a.fog == b.fog &&
-         a.removeSkyTextures == b.removeSkyTextures;
-}
+// The plug-in's five reads, in its order, with its defaults.
+const std::vector<ProfileRead> kPluginReads = {
+    {true, "Lumavale", "Enabled", "1"},
+    {false, "Lumavale", "AmountInFrontend", "0.800000"},
+    {false, "Lumavale", "AmountInGameplay", "1.250000"},
+    {true, "Other", "Fog", "0"},
+    {true, "Other", "RemoveSkyTextures", "0"}};
 
-void PrintTo(const Settings& s, std::ostream* out) {
-  *out << std::hex << "{enabled " << s.enabled << ", frontend \"" << s.frontendText << "\" 0x"
-       << s.frontendBits << ", gameplay \"" << s.gameplayText << "\" 0x" << s.gameplayBits
-       << ", fog " << s.fog << ", removeSkyTextures " << s.removeSkyTextures << "}" << std::dec;
-}
-
-std::uint32_t AmountBits(const std::string& text) {
-  return std::bit_cast<std::uint32_t>(lumavale::oracle::CAmount(text));
-}
-
-// Asks the system, through the host, what the file says (a missing file gives the
-// defaults the plug-in passes).
-Settings ReadSettings(const fs::path& file) {
+// Asks the system, through the host, what each read gives from the file (a missing
+// file gives the defaults): integers as decimal text, strings as they came.
+std::vector<std::string> AskWine(const fs::path& file, const std::vector<ProfileRead>& reads) {
   const std::string ini = WindowsPath(file);
-  const std::string size = std::to_string(kAmountBufferSize);
-  const HostRun run = RunHost(kHost,
-                              {"--read-int",
-                               ini,
-                               "Lumavale",
-                               "Enabled",
-                               "1",
-                               "--read-string",
-                               ini,
-                               "Lumavale",
-                               "AmountInFrontend",
-                               "0.800000",
-                               size,
-                               "--read-string",
-                               ini,
-                               "Lumavale",
-                               "AmountInGameplay",
-                               "1.250000",
-                               size,
-                               "--read-int",
-                               ini,
-                               "Other",
-                               "Fog",
-                               "0",
-                               "--read-int",
-                               ini,
-                               "Other",
-                               "RemoveSkyTextures",
-                               "0"},
-                              fs::temp_directory_path());
+  std::vector<std::string> args;
+  for (const ProfileRead& read : reads) {
+    args.insert(args.end(), {read.integer ? "--read-int" : "--read-string", ini, read.section,
+                             read.key, read.defaultValue});
+    if (!read.integer) args.push_back(std::to_string(kAmountBufferSize));
+  }
+  const lumavale::wine::Run run = lumavale::wine::RunProgram(kHost, args, fs::temp_directory_path());
   EXPECT_EQ(run.status, 0) << run.out;
   std::istringstream lines(run.out);
   std::vector<std::string> values;
   for (std::string kind, section, key, value; lines >> kind >> section >> key >> value;) {
-    values.push_back(kind == "string" && value == "-" ? "" : value);
+    if (kind == "string") {
+      const Bytes bytes = value == "-" ? Bytes{} : FromHex(value);
+      value.assign(bytes.begin(), bytes.end());
+    }
+    values.push_back(value);
   }
-  if (values.size() != 5) {
+  if (values.size() != reads.size()) {
     ADD_FAILURE() << "unreadable answer from the host:\n" << run.out;
-    return {};
+    return std::vector<std::string>(reads.size());
   }
-  const auto text = [](const std::string& hex) {
-    const Bytes bytes = FromHex(hex);
-    return std::string(bytes.begin(), bytes.end());
-  };
-  Settings settings{};
-  settings.enabled = std::stoul(values[0]) == 1;
-  settings.frontendText = text(values[1]);
-  settings.gameplayText = text(values[2]);
-  settings.frontendBits = AmountBits(settings.frontendText);
-  settings.gameplayBits = AmountBits(settings.gameplayText);
-  settings.fog = std::stoul(values[3]) == 1;
-  settings.removeSkyTextures = std::stoul(values[4]) == 1;
-  return settings;
+  return values;
 }
 
-struct Row {
-  int row;
-  std::uint32_t address;
-  std::size_t width;
-  bool applies;
-  std::uint32_t value;
-};
+std::uint32_t IntValue(const std::string& text) {
+  return static_cast<std::uint32_t>(std::strtoul(text.c_str(), nullptr, 10));
+}
 
-std::vector<Row> ExpectedRows(const Settings& s) {
-  return {
-      {1, 0x00726B0A, 4, s.enabled, 0x009E9920},     {2, 0x00726CEA, 4, true, s.frontendBits},
-      {3, 0x00A63FC0, 4, true, s.gameplayBits},      {4, 0x00B74D64, 1, s.fog, 0x01},
-      {5, 0x009EB588, 1, s.removeSkyTextures, 0x00}, {6, 0x009EB9E8, 1, s.removeSkyTextures, 0x00}};
+Settings ReadSettings(const fs::path& file) {
+  const std::vector<std::string> values = AskWine(file, kPluginReads);
+  Reads reads;
+  reads.enabled = IntValue(values[0]);
+  reads.frontend = values[1];
+  reads.gameplay = values[2];
+  reads.fog = IntValue(values[3]);
+  reads.removeSkyTextures = IntValue(values[4]);
+  return Expect(reads);
 }
 
 // --- What the host saw --------------------------------------------------------------
@@ -267,123 +175,15 @@ Observation Parse(const std::string& out) {
 
 // --- Scenarios ----------------------------------------------------------------------
 
-std::string ReadFile(const fs::path& path) {
-  std::ostringstream text;
-  text << std::ifstream(path, std::ios::binary).rdbuf();
-  return text.str();
-}
-
 void WriteFile(const fs::path& path, const std::string& text) {
   std::ofstream(path, std::ios::binary) << text;
 }
 
 // A fresh directory per test, kept when the test fails.
-
-enum class Placement {
-  kBesideHost,         // host, plug-in and settings in one directory
-  kApartWithSpaces,    // plug-in in its own directory, spaces in its path
-  kDottedNoExtension,  // extensionless plug-in in "mods.v1.2", loaded as "...\name."
-};
-
-struct Scenario {
-  std::string name;
-  std::optional<std::string> settings;  // the file beside the plug-in, if any
-  std::string pluginName = "Lumavale.asi";
-  Placement placement = Placement::kBesideHost;
-  // Beside the host (or in the parent directory), where the plug-in must not look.
-  std::optional<std::string> decoy;
-  std::vector<std::string> hostOptions;
-  int rotate = 0;
-};
-
-std::string Ini(const std::string& lumavale, const std::string& other = "") {
-  return "[Lumavale]\n" + lumavale + "[Other]\n" + other;
-}
-
-const std::string kAllOn =
-    Ini("Enabled=1\nAmountInFrontend=0.5\nAmountInGameplay=2\n", "Fog=1\nRemoveSkyTextures=1\n");
-const std::string kDecoy =
-    Ini("Enabled=0\nAmountInFrontend=3.5\nAmountInGameplay=4.5\n", "Fog=1\nRemoveSkyTextures=1\n");
-const std::string kQuiet = Ini("Enabled=1\nAmountInFrontend=0.25\nAmountInGameplay=0.75\n",
-                               "Fog=0\nRemoveSkyTextures=0\n");
-
-// A number whose 254-character cut ("1" and 253 zeros: infinity as a float) reads
-// differently from the whole ("...e-250": 1000).
-const std::string kLongAmount = "1" + std::string(253, '0') + "e-250";
-
-Scenario Plain(std::string name, std::optional<std::string> settings) {
-  Scenario scenario;
-  scenario.name = std::move(name);
-  scenario.settings = std::move(settings);
-  return scenario;
-}
-
-Scenario Placed(std::string name, std::optional<std::string> settings, Placement placement,
-                std::string pluginName) {
-  Scenario scenario = Plain(std::move(name), std::move(settings));
-  scenario.placement = placement;
-  scenario.pluginName = std::move(pluginName);
-  scenario.decoy = kDecoy;
-  return scenario;
-}
-
-Scenario HostKey(const std::string& key, const char* probeByte, std::string suffix,
-                 std::optional<std::string> settings) {
-  Scenario scenario = Plain("HostKey_" + key.substr(2) + suffix, std::move(settings));
-  scenario.hostOptions = {"--entry", key, "--probe-byte", probeByte};
-  return scenario;
-}
-
-std::vector<Scenario> Scenarios() {
-  std::vector<Scenario> all;
-  all.push_back(Plain("NoSettingsFile", std::nullopt));
-  all.push_back(Plain("SampleSettingsFile", ReadFile(kSampleSettings)));
-  int count = 0;
-  for (const char* enabled : {"0", "2", "-1", "1", "0x1", "01", " 1 ", "1abc", ""}) {
-    all.push_back(
-        Plain("Enabled_" + std::to_string(count++), Ini("Enabled=" + std::string(enabled) + "\n")));
-  }
-  all.push_back(Plain("FogAndSkyOn", kAllOn));
-  all.push_back(Plain("FogAndSkyQuotedAndHex", Ini("", "Fog=\"1\"\nRemoveSkyTextures = 0x01\n")));
-  all.push_back(Plain("FogAndSkyNotOne", Ini("", "Fog=2\nRemoveSkyTextures=-1\n")));
-  all.push_back(Plain("FogUnderWrongSection", Ini("Fog=1\nRemoveSkyTextures=1\n")));
-
-  const std::vector<std::string> amounts = {"0,5",     "2.5abc", "",     "1e39",      "-1e39",
-                                            "0x1.8p1", "  7.25", "+3",   "-0",        "inf",
-                                            "nan",     "1e-50",  "-nan", kLongAmount, "\"0.125\""};
-  for (std::size_t i = 0; i < amounts.size(); ++i) {
-    all.push_back(Plain("Amount_" + std::to_string(i),
-                        Ini("AmountInFrontend=" + amounts[i] +
-                            "\nAmountInGameplay=" + amounts[(i + 1) % amounts.size()] + "\n")));
-  }
-
-  Scenario renamed = Plain("RenamedPlugin", kAllOn);
-  renamed.pluginName = "zz renamed.dll";
-  all.push_back(renamed);
-  all.push_back(
-      Placed("ApartWithSpaces", kQuiet, Placement::kApartWithSpaces, "Lumavale Copy.asi"));
-  all.push_back(
-      Placed("ApartWithSpacesNoFile", std::nullopt, Placement::kApartWithSpaces, "Lumavale.asi"));
-  all.push_back(
-      Placed("DottedDirectoryNoExtension", kQuiet, Placement::kDottedNoExtension, "Lumavale"));
-
-  for (const char* key : {"0x00824570", "0x0082533C", "0x00C965AD", "0x00123456"}) {
-    all.push_back(HostKey(key, "0xE9", "", kAllOn));
-  }
-  all.push_back(HostKey("0x00824570", "0x90", "_NoJump", kAllOn));
-  all.push_back(HostKey("0x00824570", "0xE9", "_NoSettingsFile", std::nullopt));
-
-  // Each span page meets every protection across the scenarios.
-  for (std::size_t i = 0; i < all.size(); ++i) all[i].rotate = static_cast<int>(i % 4);
-  return all;
-}
-
-// Names the scenario in failure messages instead of dumping its bytes.
-void PrintTo(const Scenario& scenario, std::ostream* out) { *out << scenario.name; }
-
 class Sandbox : public testing::Test {
  protected:
   void SetUp() override {
+    LUMAVALE_SKIP_WITHOUT_WINE();
     ASSERT_TRUE(fs::is_regular_file(kPlugin)) << kPlugin << " is missing: build the win32 preset";
     ASSERT_TRUE(fs::is_regular_file(kHost)) << kHost << " is missing: build the win32 preset";
     std::string pattern = (fs::temp_directory_path() / "lumavale-e2e-XXXXXX").string();
@@ -406,20 +206,10 @@ class E2e : public Sandbox, public testing::WithParamInterface<Scenario> {};
 
 TEST_P(E2e, WritesExactlyTheExpectedBytes) {
   const Scenario& scenario = GetParam();
-  fs::path pluginDir = root;
-  fs::path hostDir = root;
+  const Layout layout = LayOut(scenario);
+  const fs::path pluginDir = root / layout.pluginDir;
+  const fs::path hostDir = root / layout.hostDir;
   std::string pluginArgument;
-  switch (scenario.placement) {
-    case Placement::kBesideHost:
-      break;
-    case Placement::kApartWithSpaces:
-      hostDir = root / "game";
-      pluginDir = root / "My Mods" / "Lumavale Test";
-      break;
-    case Placement::kDottedNoExtension:
-      pluginDir = root / "mods.v1.2";
-      break;
-  }
   fs::create_directories(pluginDir);
   fs::create_directories(hostDir);
   const fs::path host = hostDir / "standin_host.exe";
@@ -432,8 +222,7 @@ TEST_P(E2e, WritesExactlyTheExpectedBytes) {
   const fs::path ini = pluginDir / "LumavaleSettings.ini";
   if (scenario.settings) WriteFile(ini, *scenario.settings);
   if (scenario.decoy) {
-    const fs::path decoy = (scenario.placement == Placement::kApartWithSpaces ? hostDir : root) /
-                           "LumavaleSettings.ini";
+    const fs::path decoy = root / layout.decoyDir / "LumavaleSettings.ini";
     WriteFile(decoy, *scenario.decoy);
     // The decoy must lead to other writes, or reading it would go unnoticed.
     const Settings decoyed = ReadSettings(decoy);
@@ -451,9 +240,13 @@ TEST_P(E2e, WritesExactlyTheExpectedBytes) {
     ASSERT_NE(AmountBits(cut), AmountBits(kLongAmount)) << "the cut must change the result";
   }
 
-  std::vector<std::string> args = scenario.hostOptions;
+  std::vector<std::string> args;
+  if (scenario.entryKey) args.insert(args.end(), {"--entry", std::to_string(*scenario.entryKey)});
+  if (scenario.probeByte) {
+    args.insert(args.end(), {"--probe-byte", std::to_string(*scenario.probeByte)});
+  }
   args.insert(args.end(), {"--rotate", std::to_string(scenario.rotate), pluginArgument});
-  const HostRun run = RunHost(host, args, hostDir);
+  const lumavale::wine::Run run = lumavale::wine::RunProgram(host, args, hostDir);
   const Observation seen = Parse(run.out);
   SCOPED_TRACE("frontend \"" + expected.frontendText + "\", gameplay \"" + expected.gameplayText +
                "\"\nhost said:\n" + run.out);
@@ -520,7 +313,7 @@ TEST_F(ForeignHost, SpansThatCannotBeOpenedAreLeftAloneWithoutFault) {
   fs::copy_file(kPlugin, root / "Lumavale.asi");
   WriteFile(root / "LumavaleSettings.ini", Ini("", "Fog=1\nRemoveSkyTextures=1\n"));
 
-  const HostRun run = RunHost(root / "bare_host.exe", {WindowsPath(root / "Lumavale.asi")}, root);
+  const lumavale::wine::Run run = lumavale::wine::RunProgram(root / "bare_host.exe", {WindowsPath(root / "Lumavale.asi")}, root);
   SCOPED_TRACE("host said:\n" + run.out);
   std::istringstream lines(run.out);
   std::vector<std::string> before;
@@ -551,6 +344,55 @@ TEST_F(ForeignHost, SpansThatCannotBeOpenedAreLeftAloneWithoutFault) {
   // Without such a span this test would prove nothing; Wine 8 leaves row 4 reserved.
   EXPECT_GT(unopenable, 0u) << "every span is committed in this host";
 }
+
+// The small profile reader plays KERNEL32 for the fake platform and the emulated
+// loader; here it is held against Wine's own reads of every scenario file: each of
+// the five keys read both as an integer and as a string.
+struct ProfileFile {
+  std::string name;
+  std::string text;
+};
+
+void PrintTo(const ProfileFile& file, std::ostream* out) { *out << file.name; }
+
+std::vector<ProfileFile> ProfileFiles() {
+  std::vector<ProfileFile> files = {{"Decoy", kDecoy}};
+  for (const Scenario& scenario : Scenarios()) {
+    if (scenario.settings) files.push_back({scenario.name, *scenario.settings});
+  }
+  return files;
+}
+
+class ProfileReader : public Sandbox, public testing::WithParamInterface<ProfileFile> {};
+
+TEST_P(ProfileReader, ReadsEveryKeyAsWineDoes) {
+  const fs::path file = root / "LumavaleSettings.ini";
+  WriteFile(file, GetParam().text);
+  std::vector<ProfileRead> reads;
+  for (const ProfileRead& read : kPluginReads) {
+    // The plug-in's own read, then the same key read the other way.
+    reads.push_back(read);
+    reads.push_back({!read.integer, read.section, read.key, read.integer ? "none " : "7"});
+  }
+  const std::vector<std::string> wine = AskWine(file, reads);
+  ASSERT_FALSE(HasFailure());
+  const std::vector<lumavale::profile::Line> lines = lumavale::profile::Scan(GetParam().text);
+  for (std::size_t i = 0; i < reads.size(); ++i) {
+    const ProfileRead& read = reads[i];
+    const std::string ours =
+        read.integer ? std::to_string(lumavale::profile::Int(
+                           lines, read.section, read.key, std::stoi(read.defaultValue)))
+                     : lumavale::profile::String(lines, read.section, read.key,
+                                                 read.defaultValue, kAmountBufferSize);
+    EXPECT_EQ(ours, wine[i]) << (read.integer ? "int " : "string ") << read.section << "/"
+                             << read.key << " in\n" << GetParam().text;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, ProfileReader, testing::ValuesIn(ProfileFiles()),
+                         [](const testing::TestParamInfo<ProfileFile>& file) {
+                           return file.param.name;
+                         });
 
 INSTANTIATE_TEST_SUITE_P(Scenarios, E2e, testing::ValuesIn(Scenarios()),
                          [](const testing::TestParamInfo<Scenario>& scenario) {
