@@ -52,6 +52,8 @@ struct RowsCase {
   int status;
 };
 
+void PrintTo(const RowsCase& c, std::ostream* os) { *os << c.name; }
+
 class RowsCases : public ::testing::TestWithParam<RowsCase> {};
 
 const std::vector<std::string> kAllAddresses = {"0x00726B0A", "0x00726CEA", "0x00A63FC0",
@@ -143,6 +145,8 @@ struct PlaceCase {
   std::vector<Problem> problems;      // file warnings, in order
   std::string advice;                 // in the first file warning's advice
 };
+
+void PrintTo(const PlaceCase& c, std::ostream* os) { *os << c.name; }
 
 class PlaceCases : public ::testing::TestWithParam<PlaceCase> {};
 
@@ -311,6 +315,8 @@ struct ProgramCase {
   int status;
   int enterWaits;
 };
+
+void PrintTo(const ProgramCase& c, std::ostream* os) { *os << c.name; }
 
 class ProgramCases : public ::testing::TestWithParam<ProgramCase> {};
 

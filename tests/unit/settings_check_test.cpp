@@ -32,6 +32,8 @@ struct WarningCase {
   std::vector<Expected> expected;  // in line order
 };
 
+void PrintTo(const WarningCase& c, std::ostream* os) { *os << c.name; }
+
 class WarningCases : public ::testing::TestWithParam<WarningCase> {};
 
 TEST_P(WarningCases, FileGivesExactlyTheseWarnings) {
@@ -196,6 +198,8 @@ struct CountedCase {
   std::string file;
   std::uint32_t fogLine;  // 0: none
 };
+
+void PrintTo(const CountedCase& c, std::ostream* os) { *os << c.name; }
 
 class CountedLineCases : public ::testing::TestWithParam<CountedCase> {};
 

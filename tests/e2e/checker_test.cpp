@@ -1,0 +1,258 @@
+// End to end: LumavaleCheck.exe under Wine on real files laid out as a player would,
+// one fresh game folder per case. Each case checks the exit status and the lines a
+// player relies on; where the plug-in lies beside the file, the rows the check says
+// the plug-in will write are held against what the real plug-in writes into the
+// stand-in host from the same file.
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "wine.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kWin32Dir = LUMAVALE_WIN32_DIR;
+const fs::path kChecker = kWin32Dir / "LumavaleCheck.exe";
+const fs::path kPlugin = kWin32Dir / "Lumavale.asi";
+const fs::path kHost = kWin32Dir / "tests/host/standin_host.exe";
+
+constexpr char kSettings[] = "LumavaleSettings.ini";
+
+const std::string kAllKeys =
+    "; every key, each as the plug-in reads it\r\n"
+    "[Lumavale]\r\nEnabled=1\r\nAmountInFrontend=0.5\r\nAmountInGameplay=2\r\n\r\n"
+    "[Other]\r\nFog=1\r\nRemoveSkyTextures=1\r\n";
+
+// Where things lie in the game folder, which has a "scripts" folder inside.
+enum class Place { kNowhere, kGame, kScripts };
+
+struct CheckCase {
+  std::string name;
+  Place settingsAt;     // where LumavaleSettings.ini lies
+  std::string settings;
+  Place pluginAt;       // where Lumavale.asi lies
+  Place checkerAt;      // where LumavaleCheck.exe lies (and runs)
+  std::string argument; // "" none; "@game", "@scripts": the settings file there, by full path;
+                        // anything else is passed as written
+  int status;
+  std::vector<std::string> lines;  // each must appear in the output
+};
+
+// Cases print as their names, not as bytes.
+void PrintTo(const CheckCase& c, std::ostream* os) { *os << c.name; }
+
+std::string Normalised(const std::string& out) {
+  std::string text;
+  for (char c : out) {
+    if (c != '\r') text += c;
+  }
+  return text;
+}
+
+// The report with its wrapped lines joined again: long paths move the line breaks.
+std::string Flat(const std::string& text) {
+  std::string flat;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\n') {
+      flat += text[i];
+      continue;
+    }
+    while (i + 1 < text.size() && text[i + 1] == ' ') ++i;
+    flat += ' ';
+  }
+  return flat;
+}
+
+bool Shows(const std::string& out, std::string line) {
+  if (out.find(line) != std::string::npos) return true;
+  while (!line.empty() && line.back() == '\n') line.pop_back();
+  return Flat(out).find(line) != std::string::npos;
+}
+
+// "0x00B74D64 := 01" rows and "not written" rows of the report, by address.
+std::map<std::string, std::string> ReportedRows(const std::string& out) {
+  std::map<std::string, std::string> rows;
+  std::istringstream lines(out.substr(out.find("What the plug-in will write")));
+  std::string line;
+  std::getline(lines, line);
+  while (std::getline(lines, line) && line.starts_with("  0x")) {
+    std::istringstream words(line);
+    std::string address, word;
+    words >> address >> word;
+    if (word == "not") {
+      rows[address] = "-";
+      continue;
+    }
+    std::string bytes;
+    while (words >> word && !word.starts_with("(")) bytes += word;
+    rows[address] = bytes;
+  }
+  return rows;
+}
+
+// What the real plug-in wrote into the stand-in host: the span's bytes, or "-".
+std::map<std::string, std::string> HostRows(const std::string& out) {
+  std::map<std::string, std::string> rows;
+  std::istringstream lines(out);
+  for (std::string line; std::getline(lines, line);) {
+    std::istringstream words(line);
+    std::string kind, address, before, after, final;
+    int row = 0;
+    std::size_t width = 0, pad = 0;
+    words >> kind;
+    if (kind != "span") continue;
+    words >> row >> address >> width >> pad >> before >> after;
+    const std::string was = before.substr(2 * pad, 2 * width);
+    const std::string now = after.substr(2 * pad, 2 * width);
+    rows["0x" + address] = was == now ? "-" : now;
+  }
+  return rows;
+}
+
+class CheckerCases : public ::testing::TestWithParam<CheckCase> {
+ protected:
+  void SetUp() override {
+    LUMAVALE_SKIP_WITHOUT_WINE();
+    ASSERT_TRUE(fs::is_regular_file(kChecker)) << kChecker << " is missing: build the win32 preset";
+    ASSERT_TRUE(fs::is_regular_file(kPlugin)) << kPlugin << " is missing: build the win32 preset";
+    std::string pattern = (fs::temp_directory_path() / "lumavale-check-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    root_ = pattern;
+    fs::create_directories(Folder(Place::kScripts));
+  }
+
+  void TearDown() override {
+    if (HasFailure()) {
+      std::cerr << "case files kept in " << root_ << "\n";
+    } else if (!root_.empty()) {
+      fs::remove_all(root_);
+    }
+  }
+
+  fs::path Folder(Place place) const {
+    return place == Place::kScripts ? root_ / "game" / "scripts" : root_ / "game";
+  }
+
+  fs::path root_;
+};
+
+TEST_P(CheckerCases, StatusAndReport) {
+  const CheckCase& c = GetParam();
+  if (c.settingsAt != Place::kNowhere) {
+    std::ofstream(Folder(c.settingsAt) / kSettings, std::ios::binary) << c.settings;
+  }
+  if (c.pluginAt != Place::kNowhere) fs::copy_file(kPlugin, Folder(c.pluginAt) / "Lumavale.asi");
+  const fs::path checker = Folder(c.checkerAt) / "LumavaleCheck.exe";
+  fs::copy_file(kChecker, checker);
+
+  std::vector<std::string> args;
+  if (c.argument == "@game") {
+    args.push_back(lumavale::wine::WindowsPath(Folder(Place::kGame) / kSettings));
+  } else if (c.argument == "@scripts") {
+    args.push_back(lumavale::wine::WindowsPath(Folder(Place::kScripts) / kSettings));
+  } else if (!c.argument.empty()) {
+    args.push_back(c.argument);
+  }
+  const lumavale::wine::Run run = lumavale::wine::RunProgram(checker, args, Folder(c.checkerAt));
+  const std::string out = Normalised(run.out);
+
+  EXPECT_EQ(run.status, c.status) << out;
+  EXPECT_TRUE(out.starts_with("Lumavale settings check\n")) << out;
+  for (std::string line : c.lines) {
+    for (const auto& [mark, place] : {std::pair{"@game\\", Place::kGame}, std::pair{"@scripts\\", Place::kScripts}}) {
+      const std::size_t at = line.find(mark);
+      if (at != std::string::npos) {
+        line.replace(at, std::string(mark).size(), lumavale::wine::WindowsPath(Folder(place)) + "\\");
+      }
+    }
+    EXPECT_TRUE(Shows(out, line)) << "missing: " << line << "\n" << out;
+  }
+  EXPECT_EQ(out.find("Press Enter"), std::string::npos) << "must not wait without a console\n" << out;
+
+  // The rows the check announces are the rows the plug-in writes from the same file.
+  if (c.status == 2 || c.pluginAt == Place::kNowhere || c.settingsAt != c.pluginAt) return;
+  ASSERT_TRUE(fs::is_regular_file(kHost)) << kHost << " is missing: build the win32 preset";
+  const fs::path host = root_ / "standin_host.exe";
+  fs::copy_file(kHost, host);
+  const lumavale::wine::Run hosted = lumavale::wine::RunProgram(
+      host, {lumavale::wine::WindowsPath(Folder(c.pluginAt) / "Lumavale.asi")}, root_);
+  ASSERT_EQ(hosted.status, 0) << hosted.out;
+  const auto reported = ReportedRows(out);
+  const auto written = HostRows(Normalised(hosted.out));
+  ASSERT_EQ(reported.size(), 6u) << out;
+  EXPECT_EQ(reported, written) << "check:\n" << out << "\nhost:\n" << hosted.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, CheckerCases,
+    ::testing::Values(
+        CheckCase{"EveryKeyCorrect", Place::kScripts, kAllKeys, Place::kScripts, Place::kScripts, "", 0,
+                  {"Settings file: @scripts\\LumavaleSettings.ini\n",
+                   "[Other] Fog: \"1\" (line 8)\n", "-> fog: on, 0x00B74D64 := 01\n",
+                   "  0x00A63FC0 := 00 00 00 40     (AmountInGameplay)\n",
+                   "No problems found"}},
+        CheckCase{"NoFileMeansDefaults", Place::kNowhere, "", Place::kScripts, Place::kScripts, "", 0,
+                  {"Settings file: none\n", "[Lumavale] AmountInGameplay: not set: default 1.250000\n",
+                   "  0x00B74D64      not written: Fog is off\n"}},
+        CheckCase{"DecimalComma", Place::kScripts, "[Lumavale]\r\nAmountInGameplay=1,5\r\n",
+                  Place::kScripts, Place::kScripts, "", 1,
+                  {"  Line 2: AmountInGameplay=1,5\n", "uses 1.\n",
+                   "What to do: Write AmountInGameplay=1.5\n",
+                   "  0x00A63FC0 := 00 00 80 3F     (AmountInGameplay)\n"}},
+        CheckCase{"WordsForSwitches", Place::kScripts, "[Lumavale]\r\nEnabled=on\r\n[Other]\r\nFog=true\r\n",
+                  Place::kScripts, Place::kScripts, "", 1,
+                  {"  Line 2: Enabled=on\n", "What to do: Write Enabled=1 to turn it on\n",
+                   "  Line 4: Fog=true\n", "What to do: Write Fog=1 to turn it on\n",
+                   "-> lighting effect: off, nothing written\n", "2 warnings:\n"}},
+        CheckCase{"MisspeltKey", Place::kScripts, "[Lumavale]\r\nAmountGameplay=2\r\n",
+                  Place::kScripts, Place::kScripts, "", 1,
+                  {"  Line 2: AmountGameplay=2\n",
+                   "What to do: Did you mean AmountInGameplay? Write AmountInGameplay=2\n",
+                   "[Lumavale] AmountInGameplay: not set: default 1.250000\n"}},
+        CheckCase{"MisspeltSection", Place::kScripts, "[Lumavalle]\r\nEnabled=0\r\n",
+                  Place::kScripts, Place::kScripts, "", 1,
+                  {"  Line 1: [Lumavalle]\n", "Did you mean [Lumavale]? Write [Lumavale]\n",
+                   "-> lighting effect: on, 0x00726B0A := 20 99 9E 00\n"}},
+        CheckCase{"KeyTwice", Place::kScripts, "[Other]\r\nFog=1\r\nFog=0\r\n",
+                  Place::kScripts, Place::kScripts, "", 1,
+                  {"  Line 3: Fog=0\n", "The plug-in uses only the first, on line 2\n",
+                   "-> fog: on, 0x00B74D64 := 01\n"}},
+        CheckCase{"TextAfterNumber", Place::kScripts, "[Lumavale]\r\nAmountInFrontend=0.5 ; softer\r\n",
+                  Place::kScripts, Place::kScripts, "", 1,
+                  {"  Line 2: AmountInFrontend=0.5 ; softer\n",
+                   "  0x00726CEA := 00 00 00 3F     (AmountInFrontend)\n"}},
+        CheckCase{"NegativeAndHugeAmounts", Place::kScripts,
+                  "[Lumavale]\r\nAmountInFrontend=-1\r\nAmountInGameplay=1e39\r\n",
+                  Place::kScripts, Place::kScripts, "", 1,
+                  {"An amount is meant to be 0 or more.\n", "reads it as infinity.\n",
+                   "  0x00A63FC0 := 00 00 80 7F     (AmountInGameplay)\n"}},
+        // The settings in the game folder while the plug-in and the check are in scripts.
+        CheckCase{"SettingsInGameFolderFromScripts", Place::kGame, kAllKeys, Place::kScripts,
+                  Place::kScripts, "", 1,
+                  {"Settings file: none\n",
+                   "There is another LumavaleSettings.ini in @game\\.",
+                   "What to do: Move that file into @scripts\\\n",
+                   "  0x00B74D64      not written: Fog is off\n"}},
+        CheckCase{"SettingsInGameFolderDropped", Place::kGame, kAllKeys, Place::kScripts,
+                  Place::kScripts, "@game", 1,
+                  {"Settings file: @game\\LumavaleSettings.ini\n", "There is no Lumavale.asi in @game\\.",
+                   "What to do: Move LumavaleSettings.ini into @scripts\\\n"}},
+        CheckCase{"BareNameFromItsFolder", Place::kScripts, kAllKeys, Place::kScripts, Place::kScripts,
+                  kSettings, 0,
+                  {"Settings file: @scripts\\LumavaleSettings.ini\n", "No problems found"}},
+        CheckCase{"MissingFile", Place::kNowhere, "", Place::kScripts, Place::kScripts,
+                  "nothing-here.ini", 2, {"Cannot read the file @scripts\\nothing-here.ini"}}),
+    [](const auto& param) { return param.param.name; });
+
+}  // namespace
