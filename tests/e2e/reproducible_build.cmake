@@ -1,6 +1,6 @@
 # Two clean builds of the win32 preset, in directories of different names and at
-# different times, must give a byte-identical Lumavale.asi, and so must the two
-# release zips packed from them (their dates come from SOURCE_DATE_EPOCH).
+# different times, must give a byte-identical Lumavale.asi and LumavaleCheck.exe, and
+# so must the two release zips packed from them (their dates come from SOURCE_DATE_EPOCH).
 #   cmake -DSOURCE_DIR=... -DWORK_DIR=... -P reproducible_build.cmake
 
 if(NOT DEFINED ENV{SOURCE_DATE_EPOCH})
@@ -16,7 +16,7 @@ foreach(name first second-build)
   if(failed)
     message(FATAL_ERROR "configuring ${dir} failed")
   endif()
-  execute_process(COMMAND ${CMAKE_COMMAND} --build ${dir} --target Lumavale
+  execute_process(COMMAND ${CMAKE_COMMAND} --build ${dir} --target Lumavale LumavaleCheck
     OUTPUT_QUIET RESULT_VARIABLE failed)
   if(failed)
     message(FATAL_ERROR "building ${dir} failed")
@@ -28,13 +28,14 @@ foreach(name first second-build)
     message(FATAL_ERROR "packing ${dir} failed")
   endif()
   list(APPEND asis ${dir}/Lumavale.asi)
+  list(APPEND checkers ${dir}/LumavaleCheck.exe)
   list(APPEND zips ${dir}/dist/Lumavale-check.zip)
   # Zip dates have a resolution of two seconds: wait longer, so that a clock read
   # would show.
   execute_process(COMMAND ${CMAKE_COMMAND} -E sleep 2.1)
 endforeach()
 
-foreach(pair asis zips)
+foreach(pair asis checkers zips)
   execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${${pair}} RESULT_VARIABLE differ)
   if(differ)
     message(FATAL_ERROR "the two builds differ: ${${pair}}")
