@@ -187,11 +187,13 @@ class StartUp {
   // succeeded. Returns the opening call, or null when it failed.
   const emu::Call* Open(Address address, std::uint32_t width, const emu::Call** restore) {
     const emu::Call& open = Take("VirtualProtect");
+    if (open.args.size() != 4) return nullptr;  // no such call: already reported
     EXPECT_EQ(std::vector<std::uint32_t>(open.args.begin(), open.args.begin() + 3),
               (std::vector<std::uint32_t>{address, width, 0x40}))
         << Describe(open);
     if (open.result == 0) return nullptr;
     const emu::Call& back = Take("VirtualProtect");
+    if (back.args.size() != 4) return nullptr;
     EXPECT_EQ(std::vector<std::uint32_t>(back.args.begin(), back.args.begin() + 3),
               (std::vector<std::uint32_t>{address, width, open.previous.value_or(~0u)}))
         << "the restore must give back the previous protection: " << Describe(back);
