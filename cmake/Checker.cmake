@@ -14,7 +14,10 @@ add_executable(LumavaleCheck
 target_include_directories(LumavaleCheck PRIVATE ${CMAKE_SOURCE_DIR}/src)
 target_include_directories(LumavaleCheck SYSTEM PRIVATE ${FAST_FLOAT_INCLUDE_DIR})
 target_compile_definitions(LumavaleCheck PRIVATE NDEBUG)
+# Whole-program optimisation: the report's string building shrinks by a good part.
+set(LUMAVALE_CHECK_FLAGS -flto -Os)
 target_compile_options(LumavaleCheck PRIVATE
+  ${LUMAVALE_CHECK_FLAGS}
   -fno-exceptions -fno-rtti
   -fno-asynchronous-unwind-tables -fno-unwind-tables
   -ffunction-sections -fdata-sections
@@ -22,6 +25,7 @@ target_compile_options(LumavaleCheck PRIVATE
   -msse2 -mfpmath=sse)
 
 target_link_options(LumavaleCheck PRIVATE
+  ${LUMAVALE_CHECK_FLAGS}
   -static-libgcc -static-libstdc++
   -Wl,--gc-sections
   -Wl,--dynamicbase -Wl,--nxcompat

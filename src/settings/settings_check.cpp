@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <set>
 #include <utility>
@@ -111,6 +110,22 @@ std::string KnownKeysList() {
     list += setting.key;
   }
   return list;
+}
+
+// `digits` (no leading or trailing zeros) with the first digit worth 10^power, as a
+// player writes numbers: "0.8", "1250", "1.5e-07" for the very small or large.
+std::string DecimalText(bool negative, const std::string& digits, int power) {
+  std::string text = negative ? "-" : "";
+  const auto count = static_cast<int>(digits.size());
+  if (power < -5 || power >= 9) {
+    text += digits.substr(0, 1);
+    if (count > 1) text += "." + digits.substr(1);
+    return text + "e" + std::to_string(power);
+  }
+  if (power < 0) return text + "0." + std::string(static_cast<std::size_t>(-power - 1), '0') + digits;
+  if (count <= power + 1) return text + digits + std::string(static_cast<std::size_t>(power + 1 - count), '0');
+  const auto whole = static_cast<std::size_t>(power + 1);
+  return text + digits.substr(0, whole) + "." + digits.substr(whole);
 }
 
 bool IsSwitch(const SettingKey& setting) { return setting.onOff != nullptr; }
@@ -455,10 +470,36 @@ const char* NumberTextEnd(const char* text) {
 std::string AmountText(float amount) {
   if (std::isnan(amount)) return "not a number";
   if (std::isinf(amount)) return amount < 0 ? "-infinity" : "infinity";
-  char text[64] = {};
-  for (int digits = 1; digits <= 9; ++digits) {
-    std::snprintf(text, sizeof text, "%.*g", digits, static_cast<double>(amount));
-    if (ParseAmount(text) == amount) break;
+  if (amount == 0) return std::signbit(amount) ? "-0" : "0";
+  const bool negative = amount < 0;
+  // The magnitude as d.ddd... times 10^exponent. Double arithmetic gives candidate
+  // digits only; each candidate is kept only if the plug-in's own reader gives back
+  // exactly this amount, so an error in the last place costs a digit at most.
+  double scaled = std::fabs(static_cast<double>(amount));
+  int exponent = 0;
+  while (scaled >= 10) {
+    scaled /= 10;
+    ++exponent;
+  }
+  while (scaled < 1) {
+    scaled *= 10;
+    --exponent;
+  }
+  std::string text;
+  // Nine significant digits tell any two floats apart.
+  for (int count = 1; count <= 9; ++count) {
+    double leading = scaled;
+    for (int i = 1; i < count; ++i) leading *= 10;
+    const auto nearest = static_cast<std::uint64_t>(leading + 0.5);
+    for (const std::uint64_t candidate : {nearest, nearest - 1, nearest + 1}) {
+      if (candidate == 0) continue;
+      std::string digits = std::to_string(candidate);
+      // Rounding 9.99 up gives one digit more, and one power of ten more.
+      const int power = exponent + static_cast<int>(digits.size()) - count;
+      while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+      text = DecimalText(negative, digits, power);
+      if (ParseAmount(text.c_str()) == amount) return text;
+    }
   }
   return text;
 }

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -270,12 +272,35 @@ INSTANTIATE_TEST_SUITE_P(
                       AmountTextCase{1.0f, "1"}, AmountTextCase{0.0f, "0"},
                       AmountTextCase{-0.5f, "-0.5"}, AmountTextCase{0.1f, "0.1"},
                       AmountTextCase{1.0f / 3.0f, "0.33333334"},
+                      AmountTextCase{1250.0f, "1250"}, AmountTextCase{1e-7f, "1e-7"},
+                      AmountTextCase{0.00001f, "0.00001"}, AmountTextCase{1e9f, "1e9"},
+                      AmountTextCase{-0.0f, "-0"},
                       AmountTextCase{INFINITY, "infinity"}, AmountTextCase{-INFINITY, "-infinity"},
                       AmountTextCase{NAN, "not a number"}));
 
 TEST(AmountText, EveryTextReadsBackAsTheSameAmount) {
-  for (const float amount : {0.8f, 1.25f, 3.14159274f, 1e-7f, 123456.789f, 1e30f, 1.17549435e-38f}) {
+  for (const float amount : {0.8f, 1.25f, 3.14159274f, 1e-7f, 123456.789f, 1e30f, 1.17549435e-38f,
+                             1e-45f, 3.40282347e38f, 999999.9f, 0.0001f, 1e9f}) {
     EXPECT_EQ(oracle::CAmount(AmountText(amount)), amount) << AmountText(amount);
+  }
+}
+
+// Across the whole range of floats, in even steps of their bits: each text reads back
+// as its amount (by the C library) and is no longer than the C library's shortest.
+TEST(AmountText, ShortestAcrossTheRange) {
+  for (std::uint32_t bits = 1; bits < 0x7F800000u; bits += 0x00012345u) {
+    const float amount = std::bit_cast<float>(bits);
+    const std::string text = AmountText(amount);
+    ASSERT_EQ(oracle::CAmount(text), amount) << text;
+    int digits = 1;
+    char shortest[64];
+    for (; digits < 9; ++digits) {
+      std::snprintf(shortest, sizeof shortest, "%.*g", digits, static_cast<double>(amount));
+      if (oracle::CAmount(shortest) == amount) break;
+    }
+    std::size_t written = 0;
+    for (const char c : text.substr(0, text.find('e'))) written += c >= '1' && c <= '9' ? 1 : 0;
+    EXPECT_LE(written, static_cast<std::size_t>(digits)) << text << " for " << shortest;
   }
 }
 
