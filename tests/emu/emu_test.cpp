@@ -506,17 +506,19 @@ class BrokenImage : public testing::Test {
     return 0;
   }
 
-  std::string Load(std::optional<Address> base = std::nullopt) {
+  emu::Outcome Run(std::optional<Address> base = std::nullopt) {
     const fs::path copy = fs::temp_directory_path() /
                           ("lumavale-broken-" + std::to_string(::getpid()) + ".dll");
     std::ofstream(copy, std::ios::binary) << file_;
     emu::Process process = AllOn();
     process.plugin = copy;
     process.pluginBase = base;
-    const emu::Outcome outcome = emu::Run(process);
+    emu::Outcome outcome = emu::Run(process);
     fs::remove(copy);
-    return outcome.error;
+    return outcome;
   }
+
+  std::string Load(std::optional<Address> base = std::nullopt) { return Run(base).error; }
 
   std::string file_;
   std::size_t nt_ = 0;
@@ -557,6 +559,28 @@ TEST_F(BrokenImage, UnknownRelocationTypeIsAnError) {
   ASSERT_NE(block, 0u);
   file_[block + 9] = static_cast<char>((file_[block + 9] & 0x0F) | 0xA0);  // type 10
   EXPECT_NE(Load(0x30000000).find("unknown type 10"), std::string::npos) << Load(0x30000000);
+}
+
+// Entry code of its own in place of DllMain: TRUE when ESP lies inside the stack that
+// the TEB behind FS describes (fs:[0x18] is the TEB itself, +4 the stack's top, +8
+// its limit), FALSE otherwise; a FS that reaches nothing faults instead.
+TEST_F(BrokenImage, FsReachesTheTebOfTheRunningStack) {
+  const std::size_t entry = Offset(U32(optional_ + 16));
+  ASSERT_NE(entry, 0u);
+  const std::uint8_t code[] = {
+      0x64, 0xA1, 0x18, 0x00, 0x00, 0x00,  // mov eax, fs:[0x18]
+      0x3B, 0x60, 0x04,                    // cmp esp, [eax+4]
+      0x73, 0x0D,                          // jae no
+      0x3B, 0x60, 0x08,                    // cmp esp, [eax+8]
+      0x72, 0x08,                          // jb no
+      0xB8, 0x01, 0x00, 0x00, 0x00,        // mov eax, 1
+      0xC2, 0x0C, 0x00,                    // ret 12
+      0x31, 0xC0,                          // no: xor eax, eax
+      0xC2, 0x0C, 0x00};                   // ret 12
+  for (std::size_t i = 0; i < sizeof code; ++i) file_[entry + i] = static_cast<char>(code[i]);
+  const emu::Outcome outcome = Run();
+  EXPECT_EQ(outcome.error, "");
+  EXPECT_EQ(outcome.returns, (std::vector<std::uint32_t>{1, 1, 1, 1}));
 }
 
 TEST(Loader, HangBecomesFailure) {
