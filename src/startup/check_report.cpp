@@ -129,7 +129,9 @@ class Builder {
   Report Build(const char* given) {
     out("Lumavale settings check\n\n");
     if (!FindFile(given)) return Finish();
-    if (!text_.has_value()) {
+    if (file_.empty()) {
+      // Said already: no settings file can be read from here.
+    } else if (!text_.has_value()) {
       out("Settings file: none\n");
       AppendWrapped(report_.text, "  ",
                     "There is no LumavaleSettings.ini in " + folder_ +
@@ -191,7 +193,7 @@ class Builder {
       }
     }
     folder_ = FolderOf(file_);
-    text_ = ReadAll(file_.c_str());
+    if (!file_.empty()) text_ = ReadAll(file_.c_str());
     if (given != nullptr && !text_.has_value()) return Unreadable(file_.c_str());
     return true;
   }

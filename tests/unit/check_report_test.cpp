@@ -248,6 +248,9 @@ TEST(CheckSettings, ProgramPathTooLongForThePlugIn) {
   const Report report = CheckSettings(nullptr);
   EXPECT_EQ(FileProblems(report), std::vector<Problem>{Problem::kPathTooLong}) << report.text;
   EXPECT_TRUE(Has(report.text, "0x00A63FC0 := 00 00 A0 3F")) << "defaults\n" << report.text;
+  EXPECT_TRUE(Has(report.text, "Settings file: cannot be read from this folder\n")) << report.text;
+  EXPECT_FALSE(Has(report.text, "Settings file: none")) << report.text;
+  EXPECT_TRUE(fake::State().profileReads.empty()) << "no file to read";
   EXPECT_EQ(report.status, kStatusWarnings);
 }
 
