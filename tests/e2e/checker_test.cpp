@@ -34,6 +34,14 @@ const std::string kAllKeys =
     "[Lumavale]\r\nEnabled=1\r\nAmountInFrontend=0.5\r\nAmountInGameplay=2\r\n\r\n"
     "[Other]\r\nFog=1\r\nRemoveSkyTextures=1\r\n";
 
+// The sample settings file shipped in the release package.
+std::string ShippedSample() {
+  std::ifstream file(fs::path(LUMAVALE_SOURCE_DIR) / "package" / kSettings, std::ios::binary);
+  std::ostringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
 // Where things lie in the game folder, which has a "scripts" folder inside.
 enum class Place { kNowhere, kGame, kScripts };
 
@@ -202,6 +210,9 @@ INSTANTIATE_TEST_SUITE_P(
                    "[Other] Fog: \"1\" (line 8)\n", "-> fog: on, 0x00B74D64 := 01\n",
                    "  0x00A63FC0 := 00 00 00 40     (AmountInGameplay)\n",
                    "No problems found"}},
+        CheckCase{"ShippedSampleFile", Place::kScripts, ShippedSample(), Place::kScripts, Place::kScripts,
+                  "", 0,
+                  {"[Lumavale] AmountInGameplay: \"1.250000\" (line 10)\n", "No problems found"}},
         CheckCase{"NoFileMeansDefaults", Place::kNowhere, "", Place::kScripts, Place::kScripts, "", 0,
                   {"Settings file: none\n", "[Lumavale] AmountInGameplay: not set: default 1.250000\n",
                    "  0x00B74D64      not written: Fog is off\n"}},
