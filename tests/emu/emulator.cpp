@@ -512,14 +512,14 @@ bool Machine::OnInvalid(uc_engine*, uc_mem_type type, std::uint64_t address, int
 }
 
 void Machine::Serve(Address stub) {
-  const Stub& spec = kStubs[(stub - kStubPage) / kStubSpacing];
+  const Stub& known = kStubs[(stub - kStubPage) / kStubSpacing];
   Call call;
   call.reason = reason_;
-  call.function = spec.name;
+  call.function = known.name;
   call.storesBefore = outcome_.stores.size();
   call.readsBefore = outcome_.reads.size();
-  call.args.resize(spec.argumentBytes / 4);
-  if (!Read(Reg(UC_X86_REG_ESP) + 4, call.args.data(), spec.argumentBytes)) {
+  call.args.resize(known.argumentBytes / 4);
+  if (!Read(Reg(UC_X86_REG_ESP) + 4, call.args.data(), known.argumentBytes)) {
     return Fault(call.function + ": arguments unreadable");
   }
   std::uint32_t result = 0;
