@@ -95,7 +95,7 @@ bool ReadWholeFile(const char* path, char* buffer, std::uint32_t capacity, std::
   if (found == fake::State().files.end()) return false;
   const std::string& text = found->second;
   *size = static_cast<std::uint32_t>(text.size());
-  std::memcpy(buffer, text.data(), std::min<std::size_t>(text.size(), capacity));
+  std::copy_n(text.data(), std::min<std::size_t>(text.size(), capacity), buffer);
   return true;
 }
 

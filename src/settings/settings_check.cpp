@@ -22,7 +22,7 @@ using profile::Line;
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 std::string Lowered(std::string text) {
-  for (char& c : text) c = Lower(c);
+  std::ranges::transform(text, text.begin(), Lower);
   return text;
 }
 
@@ -41,24 +41,25 @@ std::string Trimmed(const std::string& text) {
 }
 
 bool IsKnownSection(const std::string& name) {
-  for (const SettingKey& setting : kSettingKeys) {
-    if (SameName(name, setting.section)) return true;
-  }
-  return false;
+  return std::ranges::any_of(kSettingKeys,
+                             [&](const SettingKey& setting) { return SameName(name, setting.section); });
+}
+
+// The first setting that `matches`, or null.
+template <typename Match>
+const SettingKey* FindSetting(Match matches) {
+  const auto* found = std::ranges::find_if(kSettingKeys, matches);
+  return found == std::end(kSettingKeys) ? nullptr : found;
 }
 
 const SettingKey* SettingIn(const std::string& section, const std::string& key) {
-  for (const SettingKey& setting : kSettingKeys) {
-    if (SameName(section, setting.section) && SameName(key, setting.key)) return &setting;
-  }
-  return nullptr;
+  return FindSetting([&](const SettingKey& setting) {
+    return SameName(section, setting.section) && SameName(key, setting.key);
+  });
 }
 
 const SettingKey* SettingAnywhere(const std::string& key) {
-  for (const SettingKey& setting : kSettingKeys) {
-    if (SameName(key, setting.key)) return &setting;
-  }
-  return nullptr;
+  return FindSetting([&](const SettingKey& setting) { return SameName(key, setting.key); });
 }
 
 // A name is a likely slip for a known one when few letters differ, or when it is a
@@ -116,15 +117,14 @@ std::string KnownKeysList() {
 // player writes numbers: "0.8", "1250", "1.5e-07" for the very small or large.
 std::string DecimalText(bool negative, const std::string& digits, int power) {
   std::string text = negative ? "-" : "";
-  const auto count = static_cast<int>(digits.size());
   if (power < -5 || power >= 9) {
     text += digits.substr(0, 1);
-    if (count > 1) text += "." + digits.substr(1);
+    if (digits.size() > 1) text += "." + digits.substr(1);
     return text + "e" + std::to_string(power);
   }
-  if (power < 0) return text + "0." + std::string(static_cast<std::size_t>(-power - 1), '0') + digits;
-  if (count <= power + 1) return text + digits + std::string(static_cast<std::size_t>(power + 1 - count), '0');
-  const auto whole = static_cast<std::size_t>(power + 1);
+  if (power < 0) return text + "0." + std::string(static_cast<std::size_t>(-power) - 1, '0') + digits;
+  const auto whole = static_cast<std::size_t>(power) + 1;
+  if (digits.size() <= whole) return text + digits + std::string(whole - digits.size(), '0');
   return text + digits.substr(0, whole) + "." + digits.substr(whole);
 }
 
@@ -168,20 +168,17 @@ std::size_t IntegerTextEnd(const std::string& text, bool& digits) {
 
 bool MeansOn(const std::string& word) {
   static const char* const kOnWords[] = {"true", "on", "yes", "y", "enabled", "enable"};
-  for (const char* known : kOnWords) {
-    if (SameName(word, known)) return true;
-  }
-  return false;
+  return std::ranges::any_of(kOnWords, [&](const char* known) { return SameName(word, known); });
 }
 
 class Checker {
  public:
-  explicit Checker(const std::vector<Line>& lines) : lines_(lines) {}
+  explicit Checker(const std::vector<Line>& scanned) : lines(scanned) {}
 
   std::vector<Warning> Run() {
     std::set<std::string> sectionsSeen;
     bool inFirstCopy = true;
-    for (const Line& line : lines_) {
+    for (const Line& line : lines) {
       switch (line.kind) {
         case Line::Kind::kSection: {
           const std::string name = Lowered(line.section);
@@ -202,21 +199,19 @@ class Checker {
           break;
       }
     }
-    return std::move(warnings_);
+    return std::move(found);
   }
 
  private:
   void Add(const Line& line, Problem problem, std::string message, std::string advice) {
-    warnings_.push_back({line.number, problem, std::move(message), std::move(advice)});
+    found.push_back({line.number, problem, std::move(message), std::move(advice)});
   }
 
   std::uint32_t FirstHeaderOf(const std::string& section) const {
-    for (const Line& line : lines_) {
-      if (line.kind == Line::Kind::kSection && Lowered(line.section) == Lowered(section)) {
-        return line.number;
-      }
-    }
-    return 0;
+    const auto header = std::ranges::find_if(lines, [&](const Line& line) {
+      return line.kind == Line::Kind::kSection && Lowered(line.section) == Lowered(section);
+    });
+    return header == lines.end() ? 0 : header->number;
   }
 
   void UnknownSection(const Line& line) {
@@ -246,7 +241,7 @@ class Checker {
       UnknownKey(line);
       return;
     }
-    const Line* counted = CountedLine(lines_, *setting);
+    const Line* counted = CountedLine(lines, *setting);
     if (counted == &line) {
       if (!line.hasValue) {
         Add(line, Problem::kNoEquals,
@@ -296,7 +291,7 @@ class Checker {
                           line.section + "] and ignores this line.";
     std::string advice;
     if (const SettingKey* meant = MeantKey(line.key)) {
-      if (CountedLine(lines_, *meant) == nullptr) {
+      if (CountedLine(lines, *meant) == nullptr) {
         message += std::string(" ") + meant->key + " is not set anywhere else, so it keeps its " +
                    "default (" + DefaultText(*meant) + ").";
       }
@@ -353,7 +348,7 @@ class Checker {
     const std::string key = setting.key;
     // Exactly the text the plug-in's read gets, cut to its buffer.
     const std::string text =
-        profile::String(lines_, setting.section, setting.key, setting.defaultText, kSettingsTextSize);
+        profile::String(lines, setting.section, setting.key, setting.defaultText, kSettingsTextSize);
     const float amount = ParseAmount(text.c_str());
     const std::string example = "Write a number with a point for decimals, such as " + key + "=" +
                                 DefaultText(setting) + " (the default)";
@@ -405,8 +400,8 @@ class Checker {
     }
   }
 
-  const std::vector<Line>& lines_;
-  std::vector<Warning> warnings_;
+  const std::vector<Line>& lines;
+  std::vector<Warning> found;
 };
 
 }  // namespace
@@ -490,7 +485,7 @@ std::string AmountText(float amount) {
   for (int count = 1; count <= 9; ++count) {
     double leading = scaled;
     for (int i = 1; i < count; ++i) leading *= 10;
-    const auto nearest = static_cast<std::uint64_t>(leading + 0.5);
+    const auto nearest = static_cast<std::uint64_t>(std::llround(leading));
     for (const std::uint64_t candidate : {nearest, nearest - 1, nearest + 1}) {
       if (candidate == 0) continue;
       std::string digits = std::to_string(candidate);

@@ -1,6 +1,8 @@
 #include "startup/check_report.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <optional>
 #include <string_view>
 
@@ -39,24 +41,20 @@ constexpr Effect kEffects[] = {
 };
 
 const Effect* EffectOf(const SettingKey& setting) {
-  for (const Effect& effect : kEffects) {
-    if ((setting.onOff != nullptr && effect.onOff == setting.onOff) ||
-        (setting.amount != nullptr && effect.amount == setting.amount)) {
-      return &effect;
-    }
-  }
-  return nullptr;
+  const auto* effect = std::ranges::find_if(kEffects, [&](const Effect& candidate) {
+    return (setting.onOff != nullptr && candidate.onOff == setting.onOff) ||
+           (setting.amount != nullptr && candidate.amount == setting.amount);
+  });
+  return effect == std::end(kEffects) ? nullptr : effect;
 }
 
 // The setting a patch row belongs to: the switch that decides it or the amount it stores.
 const SettingKey* SettingOfRow(const PatchEntry& entry) {
-  for (const SettingKey& setting : kSettingKeys) {
-    if ((entry.condition != nullptr && entry.condition == setting.onOff) ||
-        (entry.amount != nullptr && entry.amount == setting.amount)) {
-      return &setting;
-    }
-  }
-  return nullptr;
+  const auto* setting = std::ranges::find_if(kSettingKeys, [&](const SettingKey& candidate) {
+    return (entry.condition != nullptr && entry.condition == candidate.onOff) ||
+           (entry.amount != nullptr && entry.amount == candidate.amount);
+  });
+  return setting == std::end(kSettingKeys) ? nullptr : setting;
 }
 
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
@@ -124,24 +122,43 @@ std::string Plural(std::size_t count, const char* one, const char* many) {
   return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
+// "fog: on, 0x00B74D64 := 01"
+std::string EffectText(const SettingKey& setting) {
+  const PluginSettings& settings = pluginSettings;
+  const Effect* effect = EffectOf(setting);
+  std::string text = effect != nullptr ? effect->name : setting.key;
+  if (setting.onOff != nullptr) {
+    const bool on = settings.*setting.onOff;
+    text += std::string(": ") + (effect != nullptr ? (on ? effect->on : effect->off) : (on ? "on" : "off"));
+  } else {
+    text += ": " + AmountText(settings.*setting.amount);
+  }
+  std::string rows;
+  for (const PatchEntry& entry : kPatchSet) {
+    if (SettingOfRow(entry) != &setting || !RowApplies(entry, settings)) continue;
+    rows += ", " + RowText(entry, settings);
+  }
+  return text + (rows.empty() ? ", nothing written" : rows);
+}
+
 class Builder {
  public:
   Report Build(const char* given) {
-    out("Lumavale settings check\n\n");
+    Say("Lumavale settings check\n\n");
     if (!FindFile(given)) return Finish();
-    if (file_.empty()) {
+    if (filePath.empty()) {
       // Said already: no settings file can be read from here.
-    } else if (!text_.has_value()) {
-      out("Settings file: none\n");
-      AppendWrapped(report_.text, "  ",
-                    "There is no LumavaleSettings.ini in " + folder_ +
+    } else if (!fileText.has_value()) {
+      Say("Settings file: none\n");
+      AppendWrapped(report.text, "  ",
+                    "There is no LumavaleSettings.ini in " + folder +
                         ". Without one the plug-in uses the defaults shown below.");
     } else {
-      out("Settings file: " + file_ + "\n");
+      Say("Settings file: " + filePath + "\n");
     }
-    lines_ = profile::Scan(text_.value_or(std::string()));
-    for (Warning& warning : CheckLines(lines_)) lineWarnings_.push_back(std::move(warning));
-    LoadSettings(path_);
+    lines = profile::Scan(fileText.value_or(std::string()));
+    lineWarnings = CheckLines(lines);
+    LoadSettings(settingsPath);
     CheckPlace();
     Settings();
     Rows();
@@ -149,23 +166,23 @@ class Builder {
   }
 
  private:
-  void out(const std::string& text) { report_.text += text; }
+  void Say(const std::string& text) { report.text += text; }
 
   void FileWarning(Problem problem, std::string message, std::string advice) {
-    report_.warnings.push_back({0, problem, std::move(message), std::move(advice)});
+    report.warnings.push_back({0, problem, std::move(message), std::move(advice)});
   }
 
   // Settles which file is checked and reads it; false when the given file cannot be read.
   bool FindFile(const char* given) {
     if (given == nullptr) {
-      path_ = LocateSettingsFile();
-      file_ = path_.text;
-      if (file_.empty()) {
+      settingsPath = LocateSettingsFile();
+      filePath = settingsPath.text;
+      if (filePath.empty()) {
         FileWarning(Problem::kPathTooLong,
                     "This program's folder has a path too long for the plug-in: a plug-in in "
                     "this folder cannot read any settings file and uses the defaults.",
                     "Install the game and its plug-ins in a folder with a shorter path");
-        out("Settings file: cannot be read from this folder\n");
+        Say("Settings file: cannot be read from this folder\n");
         return true;
       }
     } else {
@@ -173,17 +190,17 @@ class Builder {
       char full[kFullPathSize] = {};
       const std::uint32_t length = platform::FullPath(given, full, kFullPathSize);
       if (length == 0 || length >= kFullPathSize) return Unreadable(given);
-      file_ = full;
-      if (file_.size() < sizeof path_.text) {
-        file_.copy(path_.text, file_.size());
+      filePath = full;
+      if (filePath.size() < sizeof settingsPath.text) {
+        filePath.copy(settingsPath.text, filePath.size());
       } else {
         FileWarning(Problem::kPathTooLong,
                     "The path of this file is longer than the plug-in can handle (" +
-                        std::to_string(sizeof path_.text - 1) +
+                        std::to_string(sizeof settingsPath.text - 1) +
                         " characters): the plug-in cannot read it and uses the defaults.",
                     "Install the game and its plug-ins in a folder with a shorter path");
       }
-      const std::string name = file_.substr(FolderOf(file_).size());
+      const std::string name = filePath.substr(FolderOf(filePath).size());
       if (!SameName(name, kSettingsFileName)) {
         FileWarning(Problem::kOtherFileName,
                     "This file is called " + name + ", but the plug-in reads only a file called " +
@@ -192,18 +209,18 @@ class Builder {
                     std::string("Rename the file to ") + kSettingsFileName);
       }
     }
-    folder_ = FolderOf(file_);
-    if (!file_.empty()) text_ = ReadAll(file_.c_str());
-    if (given != nullptr && !text_.has_value()) return Unreadable(file_.c_str());
+    folder = FolderOf(filePath);
+    if (!filePath.empty()) fileText = ReadAll(filePath.c_str());
+    if (given != nullptr && !fileText.has_value()) return Unreadable(filePath.c_str());
     return true;
   }
 
   bool Unreadable(const char* path) {
-    AppendWrapped(report_.text, "",
+    AppendWrapped(report.text, "",
                   std::string("Cannot read the file ") + path +
                       ": it does not exist, or it cannot be opened.");
-    report_.status = kStatusUnreadable;
-    unreadable_ = true;
+    report.status = kStatusUnreadable;
+    unreadable = true;
     return false;
   }
 
@@ -224,18 +241,18 @@ class Builder {
 
   // Where the file lies against where the plug-in looks.
   void CheckPlace() {
-    if (folder_.empty()) return;
-    const std::string parent = ParentOf(folder_);
-    const std::string scripts = folder_ + kScriptsFolder + "\\";
+    if (folder.empty()) return;
+    const std::string parent = ParentOf(folder);
+    const std::string scripts = folder + kScriptsFolder + "\\";
     std::string pluginElsewhere;
-    if (!platform::FileExists((folder_ + kPluginFileName).c_str())) {
+    if (!platform::FileExists((folder + kPluginFileName).c_str())) {
       for (const std::string& near : {parent, scripts}) {
         if (!near.empty() && platform::FileExists((near + kPluginFileName).c_str())) {
           pluginElsewhere = near;
           break;
         }
       }
-      std::string message = std::string("There is no ") + kPluginFileName + " in " + folder_ +
+      std::string message = std::string("There is no ") + kPluginFileName + " in " + folder +
                             ". The plug-in reads " + kSettingsFileName +
                             " only from the folder it lies in itself.";
       if (!pluginElsewhere.empty()) {
@@ -248,7 +265,7 @@ class Builder {
                             kPluginFileName + " (the game's folder or its scripts folder)"
                       : std::string("Move ") + kSettingsFileName + " into " + pluginElsewhere);
     }
-    const bool pluginHere = pluginElsewhere.empty() && platform::FileExists((folder_ + kPluginFileName).c_str());
+    const bool pluginHere = pluginElsewhere.empty() && platform::FileExists((folder + kPluginFileName).c_str());
     for (const std::string& near : {parent, scripts}) {
       if (near.empty() || !platform::FileExists((near + kSettingsFileName).c_str())) continue;
       std::string message = std::string("There is another ") + kSettingsFileName + " in " + near +
@@ -257,12 +274,12 @@ class Builder {
                            kPluginFileName + ", and delete the other";
       if (pluginElsewhere == near) {
         message += ", which is that one, not this one.";
-      } else if (pluginHere && text_.has_value()) {
+      } else if (pluginHere && fileText.has_value()) {
         message += ", which is this one: the other is never read.";
       } else if (pluginHere) {
-        message += std::string(", in ") + folder_ + ", where there is no settings file: the " +
+        message += std::string(", in ") + folder + ", where there is no settings file: the " +
                    "plug-in uses the defaults.";
-        advice = "Move that file into " + folder_;
+        advice = "Move that file into " + folder;
       } else {
         message += ".";
       }
@@ -271,10 +288,10 @@ class Builder {
   }
 
   void Settings() {
-    out("\nWhat the plug-in will use:\n");
+    Say("\nWhat the plug-in will use:\n");
     for (const SettingKey& setting : kSettingKeys) {
-      const std::optional<std::string> found = profile::Find(lines_, setting.section, setting.key);
-      const Line* counted = CountedLine(lines_, setting);
+      const std::optional<std::string> found = profile::Find(lines, setting.section, setting.key);
+      const Line* counted = CountedLine(lines, setting);
       const std::string fallback =
           setting.onOff != nullptr ? std::to_string(setting.defaultNumber) : setting.defaultText;
       std::string written = "  [" + std::string(setting.section) + "] " + setting.key + ": ";
@@ -285,32 +302,13 @@ class Builder {
       } else {
         written += "not set: default " + fallback;
       }
-      out(written + "\n");
-      AppendWrapped(report_.text, "      ", "-> " + EffectText(setting));
+      Say(written + "\n");
+      AppendWrapped(report.text, "      ", "-> " + EffectText(setting));
     }
-  }
-
-  // "fog: on, 0x00B74D64 := 01"
-  std::string EffectText(const SettingKey& setting) const {
-    const PluginSettings& settings = pluginSettings;
-    const Effect* effect = EffectOf(setting);
-    std::string text = effect != nullptr ? effect->name : setting.key;
-    if (setting.onOff != nullptr) {
-      const bool on = settings.*setting.onOff;
-      text += std::string(": ") + (effect != nullptr ? (on ? effect->on : effect->off) : (on ? "on" : "off"));
-    } else {
-      text += ": " + AmountText(settings.*setting.amount);
-    }
-    std::string rows;
-    for (const PatchEntry& entry : kPatchSet) {
-      if (SettingOfRow(entry) != &setting || !RowApplies(entry, settings)) continue;
-      rows += ", " + RowText(entry, settings);
-    }
-    return text + (rows.empty() ? ", nothing written" : rows);
   }
 
   void Rows() {
-    out("\nWhat the plug-in will write into the game (address := bytes):\n");
+    Say("\nWhat the plug-in will write into the game (address := bytes):\n");
     for (const PatchEntry& entry : kPatchSet) {
       const SettingKey* setting = SettingOfRow(entry);
       const std::string name = setting != nullptr ? setting->key : "always";
@@ -322,44 +320,44 @@ class Builder {
       } else {
         row = "  0x" + Hex(entry.address, 8) + "      not written: " + name + " is off";
       }
-      out(row + "\n");
+      Say(row + "\n");
     }
   }
 
   Report Finish() {
-    if (unreadable_) return std::move(report_);
-    for (Warning& warning : lineWarnings_) report_.warnings.push_back(std::move(warning));
-    if (report_.warnings.empty()) {
-      out("\nNo problems found: the plug-in reads this file as shown above.\n");
-      report_.status = kStatusClean;
-      return std::move(report_);
+    if (unreadable) return std::move(report);
+    for (Warning& warning : lineWarnings) report.warnings.push_back(std::move(warning));
+    if (report.warnings.empty()) {
+      Say("\nNo problems found: the plug-in reads this file as shown above.\n");
+      report.status = kStatusClean;
+      return std::move(report);
     }
-    out("\n" + Plural(report_.warnings.size(), "warning", "warnings") + ":\n");
-    for (const Warning& warning : report_.warnings) {
-      out("\n");
+    Say("\n" + Plural(report.warnings.size(), "warning", "warnings") + ":\n");
+    for (const Warning& warning : report.warnings) {
+      Say("\n");
       if (warning.line == 0) {
-        out("  The file:\n");
+        Say("  The file:\n");
       } else {
         std::string where = "  Line " + std::to_string(warning.line);
-        if (warning.line <= lines_.size()) where += ": " + lines_[warning.line - 1].text;
-        out(where + "\n");
+        if (warning.line <= lines.size()) where += ": " + lines[warning.line - 1].text;
+        Say(where + "\n");
       }
-      AppendWrapped(report_.text, "    ", warning.message);
-      if (!warning.advice.empty()) AppendWrapped(report_.text, "    ", "What to do: " + warning.advice);
+      AppendWrapped(report.text, "    ", warning.message);
+      if (!warning.advice.empty()) AppendWrapped(report.text, "    ", "What to do: " + warning.advice);
     }
-    out("\nThe plug-in still starts, but the lines above do not do what they seem to.\n");
-    report_.status = kStatusWarnings;
-    return std::move(report_);
+    Say("\nThe plug-in still starts, but the lines above do not do what they seem to.\n");
+    report.status = kStatusWarnings;
+    return std::move(report);
   }
 
-  Report report_;
-  SettingsPath path_{};
-  std::string file_;
-  std::string folder_;
-  std::optional<std::string> text_;
-  std::vector<Line> lines_;
-  std::vector<Warning> lineWarnings_;
-  bool unreadable_ = false;
+  Report report;
+  SettingsPath settingsPath{};
+  std::string filePath;
+  std::string folder;
+  std::optional<std::string> fileText;
+  std::vector<Line> lines;
+  std::vector<Warning> lineWarnings;
+  bool unreadable = false;
 };
 
 }  // namespace
