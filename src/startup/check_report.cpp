@@ -288,7 +288,13 @@ class Builder {
   }
 
   void Settings() {
-    Say("\nWhat the plug-in will use:\n");
+    // A file the plug-in does not read as it lies: say what it would take from it.
+    const bool notRead = std::ranges::any_of(report.warnings, [](const Warning& warning) {
+      return warning.problem == Problem::kNoPluginBeside || warning.problem == Problem::kOtherFileName;
+    });
+    Say(notRead ? "\nWhat the plug-in would use from this file, once the warnings about the file are "
+                  "fixed:\n"
+                : "\nWhat the plug-in will use:\n");
     for (const SettingKey& setting : kSettingKeys) {
       const std::optional<std::string> found = profile::Find(lines, setting.section, setting.key);
       const Line* counted = CountedLine(lines, setting);

@@ -156,6 +156,12 @@ TEST_P(PlaceCases, FileWarningsSayWhereThePlugInLooks) {
   for (const std::string& path : GetParam().existing) fake::State().existingFiles.insert(path);
   const Report report = CheckSettings(GetParam().settings.c_str());
   EXPECT_EQ(FileProblems(report), GetParam().problems) << report.text;
+  // Values from a file the plug-in does not read as it lies are only what it would use.
+  const bool read = std::ranges::none_of(GetParam().problems, [](Problem problem) {
+    return problem == Problem::kNoPluginBeside || problem == Problem::kOtherFileName;
+  });
+  EXPECT_EQ(Has(report.text, "What the plug-in will use:\n"), read) << report.text;
+  EXPECT_EQ(Has(report.text, "What the plug-in would use from this file"), !read) << report.text;
   if (!GetParam().problems.empty()) {
     ASSERT_FALSE(report.warnings.empty());
     EXPECT_TRUE(Has(report.warnings[0].advice, GetParam().advice)) << report.warnings[0].advice;
