@@ -292,8 +292,7 @@ class Builder {
     const bool notRead = std::ranges::any_of(report.warnings, [](const Warning& warning) {
       return warning.problem == Problem::kNoPluginBeside || warning.problem == Problem::kOtherFileName;
     });
-    Say(notRead ? "\nWhat the plug-in would use from this file, once the warnings about the file are "
-                  "fixed:\n"
+    Say(notRead ? "\nWhat the plug-in would use from this file once it is in place:\n"
                 : "\nWhat the plug-in will use:\n");
     for (const SettingKey& setting : kSettingKeys) {
       const std::optional<std::string> found = profile::Find(lines, setting.section, setting.key);

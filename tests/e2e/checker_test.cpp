@@ -258,7 +258,7 @@ INSTANTIATE_TEST_SUITE_P(
         CheckCase{"SettingsInGameFolderDropped", Place::kGame, kAllKeys, Place::kScripts,
                   Place::kScripts, "@game", 1,
                   {"Settings file: @game\\LumavaleSettings.ini\n", "There is no Lumavale.asi in @game\\.",
-                   "What the plug-in would use from this file, once the warnings about the file are fixed:\n",
+                   "What the plug-in would use from this file once it is in place:\n",
                    "What to do: Move LumavaleSettings.ini into @scripts\\\n"}},
         CheckCase{"BareNameFromItsFolder", Place::kScripts, kAllKeys, Place::kScripts, Place::kScripts,
                   kSettings, 0,
