@@ -89,9 +89,26 @@ std::uint32_t ParseInt(std::string_view text) {
   return negative ? 0u - total : total;
 }
 
+// A file saved as "Unicode" is UTF-16 with a byte order mark, and the profile reads
+// decode it. Settings are ASCII; any other character becomes '?', as in the ANSI reads.
+std::string FromUtf16(std::string_view bytes, bool bigEndian) {
+  std::string text;
+  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    const auto first = static_cast<unsigned char>(bytes[i]);
+    const auto second = static_cast<unsigned char>(bytes[i + 1]);
+    const unsigned unit = bigEndian ? (first << 8U) | second : (second << 8U) | first;
+    text += unit < 0x80 ? static_cast<char>(unit) : '?';
+  }
+  return text;
+}
+
 }  // namespace
 
 std::vector<Line> Scan(std::string_view text) {
+  const std::string_view mark = text.substr(0, 2);
+  if (mark == "\xFF\xFE" || mark == "\xFE\xFF") {
+    return Scan(FromUtf16(text.substr(2), mark == "\xFE\xFF"));
+  }
   if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
   std::vector<Line> lines;
   std::string section;

@@ -90,6 +90,22 @@ TEST(ProfileCut, LongValueIsCutToTheBufferAndLosesOnlyAClosingQuoteThatFits) {
   EXPECT_EQ(String(quoted, "Lumavale", "AmountInFrontend", "", 255), body.substr(0, 253));
 }
 
+// Saved as "Unicode": UTF-16 behind its byte order mark, in either byte order.
+TEST(ProfileScan, Utf16FileWithByteOrderMarkReadsLikeItsText) {
+  const std::string text = "[Lumavale]\r\nAmountInFrontend=2.5\r\n[Other]\r\nFog=1\r\n";
+  for (const bool bigEndian : {false, true}) {
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (const char c : text) bytes += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+    const std::vector<Line> lines = Scan(bytes);
+    EXPECT_EQ(String(lines, "Lumavale", "AmountInFrontend", "", 255), "2.5") << bigEndian;
+    EXPECT_EQ(Int(lines, "Other", "Fog", 0), 1u) << bigEndian;
+  }
+  // Without the mark the zero bytes are read as they stand, and no key is found.
+  std::string unmarked;
+  for (const char c : text) unmarked += std::string{c, '\0'};
+  EXPECT_EQ(Int(Scan(unmarked), "Other", "Fog", 0), 0u);
+}
+
 TEST(ProfileScan, LinesAreNumberedAndKindsKnown) {
   const std::vector<Line> lines = Scan("; note\n\n[Other]\nFog = 1\n[broken\nloose\n");
   ASSERT_EQ(lines.size(), 6u);
