@@ -3,7 +3,8 @@
 // impossible: some machines refuse 32-bit programs outright, and there every Wine
 // test is skipped with the reason, never failed and never counted as passed.
 //
-// The including target defines LUMAVALE_WINEPREFIX, the prefix its tests share.
+// The including target defines LUMAVALE_WINEPREFIX, the prefix its tests share, and
+// LUMAVALE_SOURCE_DIR.
 
 #include <fcntl.h>
 #include <sys/wait.h>
@@ -62,17 +63,13 @@ inline Run Exec(std::vector<std::string> argv, const std::filesystem::path& dire
   return run;
 }
 
+// The scripts' own rule, so that tests and scripts never disagree on it.
 inline std::string FindReason() {
-  const char* setting = std::getenv("LUMAVALE_WINE");
-  if (setting != nullptr && std::string(setting) == "off") {
-    return "LUMAVALE_WINE=off: the Wine tests are turned off";
-  }
-  const Run version = Exec({"wine", "--version"}, std::filesystem::temp_directory_path(), true);
-  if (version.status == 0) return {};
-  if (version.status == 127 && version.out.empty()) return "Wine is not installed";
-  std::string said = version.out.substr(0, version.out.find('\n'));
-  if (said.empty()) said = "exit status " + std::to_string(version.status);
-  return "Wine cannot run 32-bit programs on this machine (wine --version: " + said + ")";
+  const std::string rules = LUMAVALE_SOURCE_DIR "/scripts/wine-env";
+  const Run asked = Exec({"bash", "-c", "source \"$0\" && wine_unavailable", rules},
+                         std::filesystem::temp_directory_path(), false);
+  if (asked.status != 0) return "cannot tell whether Wine runs: " + rules + " failed";
+  return asked.out.substr(0, asked.out.find('\n'));
 }
 
 }  // namespace detail
