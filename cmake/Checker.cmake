@@ -16,21 +16,9 @@ target_include_directories(LumavaleCheck SYSTEM PRIVATE ${FAST_FLOAT_INCLUDE_DIR
 target_compile_definitions(LumavaleCheck PRIVATE NDEBUG)
 # Whole-program optimisation: the report's string building shrinks by a good part.
 set(LUMAVALE_CHECK_FLAGS -flto -Os)
-target_compile_options(LumavaleCheck PRIVATE
-  ${LUMAVALE_CHECK_FLAGS}
-  -fno-exceptions -fno-rtti
-  -fno-asynchronous-unwind-tables -fno-unwind-tables
-  -ffunction-sections -fdata-sections
-  # The same number reading as the plug-in: double arithmetic in SSE2 registers.
-  -msse2 -mfpmath=sse)
+target_compile_options(LumavaleCheck PRIVATE ${LUMAVALE_CHECK_FLAGS} ${LUMAVALE_IMAGE_COMPILE_FLAGS})
 
 target_link_options(LumavaleCheck PRIVATE
   ${LUMAVALE_CHECK_FLAGS}
   -static-libgcc -static-libstdc++
-  -Wl,--gc-sections
-  -Wl,--dynamicbase -Wl,--nxcompat
-  # Nothing in it registers a structured exception handler; the image says so.
-  -Wl,--no-seh
-  -Wl,--no-insert-timestamp
-  -Wl,--build-id=none
-  -s)
+  ${LUMAVALE_IMAGE_LINK_FLAGS})

@@ -17,25 +17,14 @@ target_include_directories(Lumavale PRIVATE ${CMAKE_SOURCE_DIR}/src)
 target_include_directories(Lumavale SYSTEM PRIVATE ${FAST_FLOAT_INCLUDE_DIR})
 target_compile_definitions(Lumavale PRIVATE NDEBUG)
 
-set(LUMAVALE_FREESTANDING_FLAGS
-  -fno-exceptions -fno-rtti -fno-threadsafe-statics
-  -fno-asynchronous-unwind-tables -fno-unwind-tables -fno-stack-protector
-  -ffunction-sections -fdata-sections
-  # Double arithmetic in SSE2 registers: number parsing relies on exact double rounding.
-  -msse2 -mfpmath=sse)
+# Freestanding: no guard for local statics and no stack protector, both of which
+# call into a run-time library the plug-in does not carry.
 target_compile_options(Lumavale PRIVATE
-  $<$<COMPILE_LANGUAGE:CXX>:${LUMAVALE_FREESTANDING_FLAGS}>)
+  $<$<COMPILE_LANGUAGE:CXX>:${LUMAVALE_IMAGE_COMPILE_FLAGS} -fno-threadsafe-statics -fno-stack-protector>)
 set_source_files_properties(src/platform/win32_memory.cpp PROPERTIES COMPILE_OPTIONS -fno-builtin)
 
 target_link_options(Lumavale PRIVATE
   -nostdlib -nostartfiles -static-libgcc
   -Wl,--dll -Wl,-e,_DllMain@12
-  -Wl,--gc-sections
-  -Wl,--dynamicbase -Wl,--nxcompat
-  # It has no structured exception handlers, and says so: analysers flag a 32-bit
-  # image that neither says so nor lists its safe handlers.
-  -Wl,--no-seh
-  -Wl,--no-insert-timestamp
-  -Wl,--build-id=none
-  -s)
+  ${LUMAVALE_IMAGE_LINK_FLAGS})
 target_link_libraries(Lumavale PRIVATE kernel32 gcc)

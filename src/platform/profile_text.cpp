@@ -16,14 +16,6 @@ std::string_view Trim(std::string_view text) {
 
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (Lower(a[i]) != Lower(b[i])) return false;
-  }
-  return true;
-}
-
 // A buffer of `size` bytes receives at most size-1 characters. A value quoted with
 // the same quote at both ends loses them, but only the closing one that fits.
 std::string Copy(std::string_view value, std::uint32_t size) {
@@ -39,9 +31,31 @@ std::string Copy(std::string_view value, std::uint32_t size) {
   return copy;
 }
 
-// The key line a read finds: the first of its name in the first section of its name.
+// A file saved as "Unicode" is UTF-16 with a byte order mark, and the profile reads
+// decode it. Settings are ASCII; any other character becomes '?', as in the ANSI reads.
+std::string FromUtf16(std::string_view bytes, bool bigEndian) {
+  std::string text;
+  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    const auto first = static_cast<unsigned char>(bytes[i]);
+    const auto second = static_cast<unsigned char>(bytes[i + 1]);
+    const unsigned unit = bigEndian ? (first << 8U) | second : (second << 8U) | first;
+    text += unit < 0x80 ? static_cast<char>(unit) : '?';
+  }
+  return text;
+}
+
+}  // namespace
+
+bool SameName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (Lower(a[i]) != Lower(b[i])) return false;
+  }
+  return true;
+}
+
 // Keys before any header lie in a nameless section.
-const Line* FindKey(const std::vector<Line>& lines, std::string_view section, std::string_view key) {
+const Line* FindLine(const std::vector<Line>& lines, std::string_view section, std::string_view key) {
   section = Trim(section);
   key = Trim(key);
   std::size_t at = 0;
@@ -60,10 +74,9 @@ const Line* FindKey(const std::vector<Line>& lines, std::string_view section, st
   return nullptr;
 }
 
-// The integer reading is RtlUnicodeStringToInteger's with base 0; the read hands it
-// at most 29 characters.
-std::uint32_t ParseInt(std::string_view text) {
-  text = text.substr(0, 29);
+// As RtlUnicodeStringToInteger reads with base 0.
+Integer ReadInteger(std::string_view text) {
+  Integer read;
   std::size_t at = 0;
   while (at < text.size() && static_cast<unsigned char>(text[at]) <= ' ') ++at;
   bool negative = false;
@@ -74,35 +87,22 @@ std::uint32_t ParseInt(std::string_view text) {
     if (prefix == 'b' || prefix == 'o' || prefix == 'x') {
       base = prefix == 'b' ? 2 : prefix == 'o' ? 8 : 16;
       at += 2;
+      read.digits = true;
     }
   }
-  std::uint32_t total = 0;
   for (; at < text.size(); ++at) {
-    const char c = text[at];
+    const char c = Lower(text[at]);
     std::uint32_t digit = 99;
     if (c >= '0' && c <= '9') digit = static_cast<std::uint32_t>(c - '0');
     if (c >= 'a' && c <= 'z') digit = static_cast<std::uint32_t>(c - 'a' + 10);
-    if (c >= 'A' && c <= 'Z') digit = static_cast<std::uint32_t>(c - 'A' + 10);
     if (digit >= base) break;
-    total = total * base + digit;  // wraps like the platform's 32-bit total
+    read.value = read.value * base + digit;  // wraps like the platform's 32-bit total
+    read.digits = true;
   }
-  return negative ? 0u - total : total;
+  if (negative) read.value = 0u - read.value;
+  read.end = at;
+  return read;
 }
-
-// A file saved as "Unicode" is UTF-16 with a byte order mark, and the profile reads
-// decode it. Settings are ASCII; any other character becomes '?', as in the ANSI reads.
-std::string FromUtf16(std::string_view bytes, bool bigEndian) {
-  std::string text;
-  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-    const auto first = static_cast<unsigned char>(bytes[i]);
-    const auto second = static_cast<unsigned char>(bytes[i + 1]);
-    const unsigned unit = bigEndian ? (first << 8U) | second : (second << 8U) | first;
-    text += unit < 0x80 ? static_cast<char>(unit) : '?';
-  }
-  return text;
-}
-
-}  // namespace
 
 std::vector<Line> Scan(std::string_view text) {
   const std::string_view mark = text.substr(0, 2);
@@ -153,14 +153,14 @@ std::vector<Line> Scan(std::string_view text) {
 
 std::optional<std::string> Find(const std::vector<Line>& lines, std::string_view section,
                                  std::string_view key) {
-  const Line* line = FindKey(lines, section, key);
+  const Line* line = FindLine(lines, section, key);
   if (line == nullptr || !line->hasValue) return std::nullopt;
   return line->value;
 }
 
 std::string String(const std::vector<Line>& lines, std::string_view section, std::string_view key,
                    std::string_view defaultText, std::uint32_t size) {
-  const Line* line = FindKey(lines, section, key);
+  const Line* line = FindLine(lines, section, key);
   if (line != nullptr && line->hasValue) return Copy(line->raw, size);
   // The default loses its trailing spaces.
   while (!defaultText.empty() && defaultText.back() == ' ') defaultText.remove_suffix(1);
@@ -171,12 +171,13 @@ std::uint32_t Int(const std::vector<Line>& lines, std::string_view section, std:
                   std::int32_t defaultValue) {
   // The integer read is a string read into 30 characters with an empty default.
   const std::string text = String(lines, section, key, "", 30);
-  return text.empty() ? static_cast<std::uint32_t>(defaultValue) : ParseInt(text);
+  return IntOf(text, defaultValue);
 }
 
 std::uint32_t IntOf(const std::optional<std::string>& value, std::int32_t defaultValue) {
   if (!value || value->empty()) return static_cast<std::uint32_t>(defaultValue);
-  return ParseInt(*value);
+  // The read hands the integer reading at most 29 characters.
+  return ReadInteger(std::string_view(*value).substr(0, 29)).value;
 }
 
 }  // namespace lumavale::profile

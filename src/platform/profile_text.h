@@ -42,6 +42,24 @@ std::string String(const std::vector<Line>& lines, std::string_view section, std
 std::uint32_t Int(const std::vector<Line>& lines, std::string_view section, std::string_view key,
                   std::int32_t defaultValue);
 
+// The key line a read takes its value from: the first key of that name in the first
+// section of that name; null when there is none.
+const Line* FindLine(const std::vector<Line>& lines, std::string_view section,
+                     std::string_view key);
+
+// Section and key names are compared without case.
+bool SameName(std::string_view a, std::string_view b);
+
+// The integer GetPrivateProfileIntA reads at the start of a value: blanks, a sign,
+// "0x", "0o" or "0b", then digits of that base, ignoring what follows. `end` is where
+// it stops; `digits` tells whether it read any (the "0" of a prefix counts).
+struct Integer {
+  std::uint32_t value = 0;
+  std::size_t end = 0;
+  bool digits = false;
+};
+Integer ReadInteger(std::string_view text);
+
 // GetPrivateProfileIntA's reading of a value it found: empty gives the default, else
 // a base-0 integer (blanks, a sign, "0x", "0o" or "0b"), ignoring what follows.
 std::uint32_t IntOf(const std::optional<std::string>& value, std::int32_t defaultValue);

@@ -26,7 +26,7 @@ std::string Lowered(std::string text) {
   return text;
 }
 
-bool SameName(const std::string& a, const char* b) { return Lowered(a) == Lowered(b); }
+using profile::SameName;
 
 bool IsSpace(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
@@ -139,32 +139,6 @@ std::string DefaultText(const SettingKey& setting) {
 }
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
-
-// Where GetPrivateProfileIntA's number ends: blanks, a sign, an optional "0x", "0o"
-// or "0b", then digits of that base. `digits` tells whether any digit was read.
-std::size_t IntegerTextEnd(const std::string& text, bool& digits) {
-  std::size_t at = 0;
-  while (at < text.size() && static_cast<unsigned char>(text[at]) <= ' ') ++at;
-  if (at < text.size() && (text[at] == '+' || text[at] == '-')) ++at;
-  std::uint32_t base = 10;
-  if (at + 1 < text.size() && text[at] == '0' &&
-      (text[at + 1] == 'x' || text[at + 1] == 'o' || text[at + 1] == 'b')) {
-    base = text[at + 1] == 'x' ? 16 : text[at + 1] == 'o' ? 8 : 2;
-    at += 2;
-    digits = true;  // the "0" of the prefix
-  } else {
-    digits = false;
-  }
-  for (; at < text.size(); ++at) {
-    const char c = Lower(text[at]);
-    const std::uint32_t digit = c >= '0' && c <= '9'   ? static_cast<std::uint32_t>(c - '0')
-                                : c >= 'a' && c <= 'z' ? static_cast<std::uint32_t>(c - 'a' + 10)
-                                                       : 99;
-    if (digit >= base) break;
-    digits = true;
-  }
-  return at;
-}
 
 bool MeansOn(const std::string& word) {
   static const char* const kOnWords[] = {"true", "on", "yes", "y", "enabled", "enable"};
@@ -316,9 +290,9 @@ class Checker {
           key + " has no value, so the plug-in uses its default: " + OnOff(on) + ".", both);
       return;
     }
-    bool digits = false;
-    const std::size_t end = IntegerTextEnd(value, digits);
-    if (!digits) {
+    const profile::Integer integer = profile::ReadInteger(value);
+    const std::size_t end = integer.end;
+    if (!integer.digits) {
       const bool meantOn = MeansOn(Trimmed(value));
       Add(line, Problem::kNotASwitchValue,
           key + " is " + Quoted(value) + ", but the plug-in understands only 0 (off) and 1 (on) " +
@@ -412,15 +386,7 @@ std::vector<Warning> CheckLines(const std::vector<profile::Line>& lines) {
 
 const profile::Line* CountedLine(const std::vector<profile::Line>& lines,
                                  const SettingKey& setting) {
-  auto at = std::find_if(lines.begin(), lines.end(), [&](const Line& line) {
-    return line.kind == Line::Kind::kSection && SameName(line.section, setting.section);
-  });
-  if (at == lines.end()) return nullptr;
-  // Later sections of the same name are never read.
-  for (++at; at != lines.end() && at->kind != Line::Kind::kSection; ++at) {
-    if (at->kind == Line::Kind::kKey && SameName(at->key, setting.key)) return &*at;
-  }
-  return nullptr;
+  return profile::FindLine(lines, setting.section, setting.key);
 }
 
 const char* NumberTextEnd(const char* text) {

@@ -57,16 +57,6 @@ const SettingKey* SettingOfRow(const PatchEntry& entry) {
   return setting == std::end(kSettingKeys) ? nullptr : setting;
 }
 
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (Lower(a[i]) != Lower(b[i])) return false;
-  }
-  return true;
-}
-
 std::string Hex(std::uint32_t value, int digits) {
   std::string text;
   for (int i = digits - 1; i >= 0; --i) text += "0123456789ABCDEF"[(value >> (4 * i)) & 0xF];
@@ -201,7 +191,7 @@ class Builder {
                     "Install the game and its plug-ins in a folder with a shorter path");
       }
       const std::string name = filePath.substr(FolderOf(filePath).size());
-      if (!SameName(name, kSettingsFileName)) {
+      if (!profile::SameName(name, kSettingsFileName)) {
         FileWarning(Problem::kOtherFileName,
                     "This file is called " + name + ", but the plug-in reads only a file called " +
                         kSettingsFileName + ". The values below are what it would use if the "

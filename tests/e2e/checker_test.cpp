@@ -17,10 +17,12 @@
 #include <vector>
 
 #include "wine.h"
+#include "report_text.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using lumavale::testing::Flat;
 
 const fs::path kWin32Dir = LUMAVALE_WIN32_DIR;
 const fs::path kChecker = kWin32Dir / "LumavaleCheck.exe";
@@ -66,20 +68,6 @@ std::string Normalised(const std::string& out) {
     if (c != '\r') text += c;
   }
   return text;
-}
-
-// The report with its wrapped lines joined again: long paths move the line breaks.
-std::string Flat(const std::string& text) {
-  std::string flat;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '\n') {
-      flat += text[i];
-      continue;
-    }
-    while (i + 1 < text.size() && text[i + 1] == ' ') ++i;
-    flat += ' ';
-  }
-  return flat;
 }
 
 bool Shows(const std::string& out, std::string line) {

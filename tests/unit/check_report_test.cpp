@@ -7,28 +7,15 @@
 #include <vector>
 
 #include "platform/fake.h"
+#include "report_text.h"
 
 namespace lumavale::check {
 namespace {
+using lumavale::testing::Flat;
 
 constexpr char kGame[] = "C:\\Games\\Host\\";
 constexpr char kScripts[] = "C:\\Games\\Host\\scripts\\";
 const std::string kSettingsName = "LumavaleSettings.ini";
-
-// The report with its wrapped lines joined again, so that a phrase is found
-// wherever the line breaks fell.
-std::string Flat(const std::string& text) {
-  std::string flat;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '\n') {
-      flat += text[i];
-      continue;
-    }
-    while (i + 1 < text.size() && text[i + 1] == ' ') ++i;
-    flat += ' ';
-  }
-  return flat;
-}
 
 bool Has(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos || Flat(text).find(part) != std::string::npos;
