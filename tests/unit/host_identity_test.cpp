@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 #include "host_image.h"
@@ -31,6 +32,9 @@ struct DetectCase {
   std::uint8_t probeByte;
   Expected expected;
 };
+
+// Cases print as their names, not as the bytes of the struct.
+void PrintTo(const DetectCase& c, std::ostream* os) { *os << c.name; }
 
 class DetectHostCases : public ::testing::TestWithParam<DetectCase> {
  protected:
@@ -140,6 +144,9 @@ struct LyingHeaderCase {
 };
 
 class LyingHeaderCases : public ::testing::TestWithParam<LyingHeaderCase> {};
+
+// Cases print as their names, not as the bytes of the struct.
+void PrintTo(const LyingHeaderCase& c, std::ostream* os) { *os << c.name; }
 
 TEST_P(LyingHeaderCases, UnknownHostAndNothingSet) {
   fake::State() = {};

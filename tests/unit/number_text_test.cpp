@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <random>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -191,6 +192,9 @@ std::vector<HardCase> HardCases() {
 }
 
 class HardCaseTest : public ::testing::TestWithParam<HardCase> {};
+
+// Cases print as their names, not as the bytes of the struct.
+void PrintTo(const HardCase& c, std::ostream* os) { *os << c.name; }
 
 TEST_P(HardCaseTest, MatchesStrtod) {
   const std::string mismatch = Mismatch(GetParam().text);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -55,6 +56,9 @@ struct ApplyCase {
 };
 
 class ApplyPatchSetCases : public PatchSetTest, public ::testing::WithParamInterface<ApplyCase> {};
+
+// Cases print as their names, not as the bytes of the struct.
+void PrintTo(const ApplyCase& c, std::ostream* os) { *os << c.name; }
 
 TEST_P(ApplyPatchSetCases, WritesExactlyTheRowsWhoseSwitchIsOnInTableOrder) {
   const ApplyCase& c = GetParam();

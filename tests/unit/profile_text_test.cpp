@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 namespace lumavale::profile {
@@ -20,6 +21,9 @@ struct ReadCase {
 };
 
 class ProfileReads : public ::testing::TestWithParam<ReadCase> {};
+
+// Cases print as their names, not as the bytes of the struct.
+void PrintTo(const ReadCase& c, std::ostream* os) { *os << c.name; }
 
 TEST_P(ProfileReads, FileTextGivesWhatThePlatformReads) {
   const ReadCase& c = GetParam();

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -264,6 +265,9 @@ struct AmountTextCase {
 
 class AmountTextCases : public ::testing::TestWithParam<AmountTextCase> {};
 
+// Cases print as their names, not as the bytes of the struct.
+void PrintTo(const AmountTextCase& c, std::ostream* os) { *os << c.text; }
+
 TEST_P(AmountTextCases, ShortestTextThatReadsBack) {
   EXPECT_EQ(AmountText(GetParam().amount), GetParam().text);
 }
@@ -315,6 +319,9 @@ struct DistanceCase {
 };
 
 class NameDistanceCases : public ::testing::TestWithParam<DistanceCase> {};
+
+// Cases print as their names, not as the bytes of the struct.
+void PrintTo(const DistanceCase& c, std::ostream* os) { *os << c.a << " ~ " << c.b; }
 
 TEST_P(NameDistanceCases, CountsEditsWithoutCase) {
   EXPECT_EQ(NameDistance(GetParam().a, GetParam().b), GetParam().distance);

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <ostream>
 #include <string>
 
 #include "c_number.h"
@@ -23,6 +24,9 @@ struct LocateCase {
 };
 
 class LocateSettingsFileCases : public ::testing::TestWithParam<LocateCase> {};
+
+// Cases print as their names, not as the bytes of the struct.
+void PrintTo(const LocateCase& c, std::ostream* os) { *os << c.name; }
 
 TEST_P(LocateSettingsFileCases, ModulePathGivesSettingsPath) {
   fake::State() = {};
@@ -79,6 +83,9 @@ struct LoadCase {
 };
 
 class LoadSettingsCases : public ::testing::TestWithParam<LoadCase> {};
+
+// Cases print as their names, not as the bytes of the struct.
+void PrintTo(const LoadCase& c, std::ostream* os) { *os << c.name; }
 
 // Expectations follow the rules, not the code: a switch is on only when the
 // platform's integer is exactly 1; an amount is the C library's reading of the text,
