@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "c_number.h"
+#include "profile_cases.h"
 #include "platform/profile_text.h"
 #include "scenarios.h"
 #include "wine.h"
@@ -359,6 +360,10 @@ std::vector<ProfileFile> ProfileFiles() {
   std::vector<ProfileFile> files = {{"Decoy", kDecoy}};
   for (const Scenario& scenario : Scenarios()) {
     if (scenario.settings) files.push_back({scenario.name, *scenario.settings});
+  }
+  // And the texts that try the reader at its edges.
+  for (const lumavale::testing::ProfileCase& edge : lumavale::testing::ProfileCases()) {
+    files.push_back({"Edge_" + edge.name, edge.text});
   }
   return files;
 }
