@@ -36,8 +36,8 @@ std::string Copy(std::string_view value, std::uint32_t size) {
 std::string FromUtf16(std::string_view bytes, bool bigEndian) {
   std::string text;
   for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-    const auto first = static_cast<unsigned char>(bytes[i]);
-    const auto second = static_cast<unsigned char>(bytes[i + 1]);
+    const unsigned first = static_cast<unsigned char>(bytes[i]);
+    const unsigned second = static_cast<unsigned char>(bytes[i + 1]);
     const unsigned unit = bigEndian ? (first << 8U) | second : (second << 8U) | first;
     text += unit < 0x80 ? static_cast<char>(unit) : '?';
   }

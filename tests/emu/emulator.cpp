@@ -183,7 +183,8 @@ Mapped LayOut(const Image& image, std::optional<Address> wantedBase) {
       const Address blockSize = ReadU32(mapped.memory, block + 4);
       if (blockSize < 8) throw std::runtime_error("malformed base relocation block");
       for (Address at = block + 8; at + 2 <= block + blockSize; at += 2) {
-        const std::uint32_t entry = mapped.memory[at] | mapped.memory[at + 1] << 8;
+        const std::uint32_t entry =
+            static_cast<std::uint32_t>(mapped.memory[at]) | std::uint32_t{mapped.memory[at + 1]} << 8;
         const std::uint32_t type = entry >> 12;
         if (type == 0) continue;  // padding
         if (type != 3) {
