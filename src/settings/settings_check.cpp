@@ -71,26 +71,14 @@ bool LikelyMeant(const std::string& written, const std::string& known) {
   return written.size() >= 3 && Lowered(known).find(Lowered(written)) != std::string::npos;
 }
 
-const SettingKey* MeantKey(const std::string& written) {
+// The setting whose key (or section) a player most likely meant by `written`.
+const SettingKey* Meant(const std::string& written, const char* SettingKey::*name) {
   const SettingKey* best = nullptr;
   std::uint32_t bestDistance = 0;
   for (const SettingKey& setting : kSettingKeys) {
-    const std::uint32_t distance = NameDistance(written, setting.key);
-    if (LikelyMeant(written, setting.key) && (best == nullptr || distance < bestDistance)) {
+    const std::uint32_t distance = NameDistance(written, setting.*name);
+    if (LikelyMeant(written, setting.*name) && (best == nullptr || distance < bestDistance)) {
       best = &setting;
-      bestDistance = distance;
-    }
-  }
-  return best;
-}
-
-const char* MeantSection(const std::string& written) {
-  const char* best = nullptr;
-  std::uint32_t bestDistance = 0;
-  for (const SettingKey& setting : kSettingKeys) {
-    const std::uint32_t distance = NameDistance(written, setting.section);
-    if (LikelyMeant(written, setting.section) && (best == nullptr || distance < bestDistance)) {
-      best = setting.section;
       bestDistance = distance;
     }
   }
@@ -191,7 +179,8 @@ class Checker {
   void UnknownSection(const Line& line) {
     std::string message = "The plug-in has no section [" + line.section +
                           "], so it ignores every setting under it.";
-    const char* meant = MeantSection(line.section);
+    const SettingKey* meantSetting = Meant(line.section, &SettingKey::section);
+    const char* meant = meantSetting != nullptr ? meantSetting->section : nullptr;
     std::string advice = meant != nullptr
                              ? std::string("Did you mean [") + meant + "]? Write [" + meant + "]"
                              : "The plug-in reads only [Lumavale] and [Other]";
@@ -264,7 +253,7 @@ class Checker {
     std::string message = "The plug-in has no setting called " + Quoted(line.key) + " in [" +
                           line.section + "] and ignores this line.";
     std::string advice;
-    if (const SettingKey* meant = MeantKey(line.key)) {
+    if (const SettingKey* meant = Meant(line.key, &SettingKey::key)) {
       if (CountedLine(lines, *meant) == nullptr) {
         message += std::string(" ") + meant->key + " is not set anywhere else, so it keeps its " +
                    "default (" + DefaultText(*meant) + ").";

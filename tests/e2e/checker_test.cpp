@@ -116,31 +116,20 @@ std::map<std::string, std::string> HostRows(const std::string& out) {
   return rows;
 }
 
-class CheckerCases : public ::testing::TestWithParam<CheckCase> {
+class CheckerCases : public lumavale::wine::Sandbox,
+                     public ::testing::WithParamInterface<CheckCase> {
  protected:
+  CheckerCases() : lumavale::wine::Sandbox({kChecker, kPlugin}) {}
+
   void SetUp() override {
-    LUMAVALE_SKIP_WITHOUT_WINE();
-    ASSERT_TRUE(fs::is_regular_file(kChecker)) << kChecker << " is missing: build the win32 preset";
-    ASSERT_TRUE(fs::is_regular_file(kPlugin)) << kPlugin << " is missing: build the win32 preset";
-    std::string pattern = (fs::temp_directory_path() / "lumavale-check-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    root_ = pattern;
+    lumavale::wine::Sandbox::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
     fs::create_directories(Folder(Place::kScripts));
   }
 
-  void TearDown() override {
-    if (HasFailure()) {
-      std::cerr << "case files kept in " << root_ << "\n";
-    } else if (!root_.empty()) {
-      fs::remove_all(root_);
-    }
-  }
-
   fs::path Folder(Place place) const {
-    return place == Place::kScripts ? root_ / "game" / "scripts" : root_ / "game";
+    return place == Place::kScripts ? root / "game" / "scripts" : root / "game";
   }
-
-  fs::path root_;
 };
 
 TEST_P(CheckerCases, StatusAndReport) {
@@ -179,10 +168,10 @@ TEST_P(CheckerCases, StatusAndReport) {
   // The rows the check announces are the rows the plug-in writes from the same file.
   if (c.status == 2 || c.pluginAt == Place::kNowhere || c.settingsAt != c.pluginAt) return;
   ASSERT_TRUE(fs::is_regular_file(kHost)) << kHost << " is missing: build the win32 preset";
-  const fs::path host = root_ / "standin_host.exe";
+  const fs::path host = root / "standin_host.exe";
   fs::copy_file(kHost, host);
   const lumavale::wine::Run hosted = lumavale::wine::RunProgram(
-      host, {lumavale::wine::WindowsPath(Folder(c.pluginAt) / "Lumavale.asi")}, root_);
+      host, {lumavale::wine::WindowsPath(Folder(c.pluginAt) / "Lumavale.asi")}, root);
   ASSERT_EQ(hosted.status, 0) << hosted.out;
   const auto reported = ReportedRows(out);
   const auto written = HostRows(Normalised(hosted.out));

@@ -180,27 +180,9 @@ void WriteFile(const fs::path& path, const std::string& text) {
   std::ofstream(path, std::ios::binary) << text;
 }
 
-// A fresh directory per test, kept when the test fails.
-class Sandbox : public testing::Test {
+class Sandbox : public lumavale::wine::Sandbox {
  protected:
-  void SetUp() override {
-    LUMAVALE_SKIP_WITHOUT_WINE();
-    ASSERT_TRUE(fs::is_regular_file(kPlugin)) << kPlugin << " is missing: build the win32 preset";
-    ASSERT_TRUE(fs::is_regular_file(kHost)) << kHost << " is missing: build the win32 preset";
-    std::string pattern = (fs::temp_directory_path() / "lumavale-e2e-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    root = pattern;
-  }
-
-  void TearDown() override {
-    if (HasFailure()) {
-      std::cerr << "scenario files kept in " << root << "\n";
-    } else if (!root.empty()) {
-      fs::remove_all(root);
-    }
-  }
-
-  fs::path root;
+  Sandbox() : lumavale::wine::Sandbox({kPlugin, kHost}) {}
 };
 
 class E2e : public Sandbox, public testing::WithParamInterface<Scenario> {};

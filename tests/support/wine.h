@@ -7,11 +7,13 @@
 // LUMAVALE_SOURCE_DIR.
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <iostream>
 #include <string>
 #include <vector>
 
@@ -106,3 +108,38 @@ inline std::string WindowsPath(const std::filesystem::path& path) {
       GTEST_SKIP() << ::lumavale::wine::UnavailableReason();                          \
     }                                                                                 \
   } while (false)
+
+namespace lumavale::wine {
+
+// A fresh folder per test under Wine, kept when the test fails. Where Wine cannot
+// run, the test is skipped; otherwise the win32 build's files it needs must exist.
+class Sandbox : public ::testing::Test {
+ protected:
+  explicit Sandbox(std::vector<std::filesystem::path> needed) : needed_(std::move(needed)) {}
+
+  void SetUp() override {
+    LUMAVALE_SKIP_WITHOUT_WINE();
+    for (const std::filesystem::path& file : needed_) {
+      ASSERT_TRUE(std::filesystem::is_regular_file(file))
+          << file << " is missing: build the win32 preset";
+    }
+    std::string pattern = (std::filesystem::temp_directory_path() / "lumavale-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    root = pattern;
+  }
+
+  void TearDown() override {
+    if (HasFailure()) {
+      std::cerr << "the test's files are kept in " << root << "\n";
+    } else if (!root.empty()) {
+      std::filesystem::remove_all(root);
+    }
+  }
+
+  std::filesystem::path root;
+
+ private:
+  std::vector<std::filesystem::path> needed_;
+};
+
+}  // namespace lumavale::wine
