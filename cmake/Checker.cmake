@@ -4,10 +4,10 @@
 
 add_executable(LumavaleCheck
   ${LUMAVALE_CHECK_SOURCES}
-  src/startup/checker_main.cpp
+  src/checker/main.cpp
   src/settings/settings.cpp
   src/settings/number_text.cpp
-  src/platform/profile_text.cpp
+  src/checker/profile_text.cpp
   src/platform/win32.cpp
   src/platform/win32_check.cpp)
 

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <thread>
 
-#include "platform/profile_text.h"
+#include "checker/profile_text.h"
 
 namespace lumavale {
 namespace {

@@ -19,7 +19,7 @@
 
 #include "c_number.h"
 #include "profile_cases.h"
-#include "platform/profile_text.h"
+#include "checker/profile_text.h"
 #include "scenarios.h"
 #include "wine.h"
 

@@ -9,7 +9,7 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "platform/profile_text.h"
+#include "checker/profile_text.h"
 
 namespace lumavale::emu {
 namespace {

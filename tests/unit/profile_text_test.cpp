@@ -1,4 +1,4 @@
-#include "platform/profile_text.h"
+#include "checker/profile_text.h"
 
 #include <gtest/gtest.h>
 

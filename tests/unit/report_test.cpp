@@ -1,4 +1,4 @@
-#include "startup/check_report.h"
+#include "checker/report.h"
 
 #include <gtest/gtest.h>
 

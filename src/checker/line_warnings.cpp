@@ -1,4 +1,4 @@
-#include "settings/settings_check.h"
+#include "checker/line_warnings.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 // LumavaleCheck.exe: the settings check as a console program. Everything it asks of
 // the operating system goes through platform.h.
 
-#include "startup/check_report.h"
+#include "checker/report.h"
 
 int main(int argc, char** argv) { return lumavale::check::RunChecker(argc, argv); }

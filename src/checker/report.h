@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "settings/settings_check.h"
+#include "checker/line_warnings.h"
 
 namespace lumavale::check {
 

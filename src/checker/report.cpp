@@ -1,4 +1,4 @@
-#include "startup/check_report.h"
+#include "checker/report.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -8,7 +8,7 @@
 
 #include "patching/patch_set.h"
 #include "platform/platform.h"
-#include "platform/profile_text.h"
+#include "checker/profile_text.h"
 #include "settings/settings.h"
 
 namespace lumavale::check {

@@ -1,4 +1,4 @@
-#include "settings/settings_check.h"
+#include "checker/line_warnings.h"
 
 #include <gtest/gtest.h>
 
@@ -12,8 +12,8 @@
 
 #include "c_number.h"
 #include "platform/fake.h"
-#include "platform/profile_text.h"
-#include "startup/check_report.h"
+#include "checker/profile_text.h"
+#include "checker/report.h"
 
 namespace lumavale::check {
 namespace {

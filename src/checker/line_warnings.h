@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/profile_text.h"
+#include "checker/profile_text.h"
 #include "settings/settings.h"
 
 namespace lumavale::check {
