@@ -9,7 +9,8 @@ add_executable(LumavaleCheck
   src/settings/number_text.cpp
   src/checker/profile_text.cpp
   src/platform/win32.cpp
-  src/platform/win32_check.cpp)
+  src/checker/system_win32.cpp
+  src/checker/runtime_win32.cpp)
 
 target_include_directories(LumavaleCheck PRIVATE ${CMAKE_SOURCE_DIR}/src)
 target_include_directories(LumavaleCheck SYSTEM PRIVATE ${FAST_FLOAT_INCLUDE_DIR})

@@ -9,6 +9,7 @@
 #include "patching/patch_set.h"
 #include "platform/platform.h"
 #include "checker/profile_text.h"
+#include "checker/system.h"
 #include "settings/settings.h"
 
 namespace lumavale::check {
@@ -178,7 +179,7 @@ class Builder {
     } else {
       // A bare name would make the profile reads look in the Windows folder.
       char full[kFullPathSize] = {};
-      const std::uint32_t length = platform::FullPath(given, full, kFullPathSize);
+      const std::uint32_t length = system::FullPath(given, full, kFullPathSize);
       if (length == 0 || length >= kFullPathSize) return Unreadable(given);
       filePath = full;
       if (filePath.size() < sizeof settingsPath.text) {
@@ -217,13 +218,13 @@ class Builder {
   static std::optional<std::string> ReadAll(const char* path) {
     std::string text(4096, '\0');
     std::uint32_t size = 0;
-    if (!platform::ReadWholeFile(path, text.data(), static_cast<std::uint32_t>(text.size()), &size)) {
+    if (!system::ReadWholeFile(path, text.data(), static_cast<std::uint32_t>(text.size()), &size)) {
       return std::nullopt;
     }
     if (size > text.size()) {
       // Grew past the first guess: read again at its full size.
       text.resize(size);
-      if (!platform::ReadWholeFile(path, text.data(), size, &size)) return std::nullopt;
+      if (!system::ReadWholeFile(path, text.data(), size, &size)) return std::nullopt;
     }
     text.resize(std::min<std::size_t>(size, text.size()));
     return text;
@@ -235,9 +236,9 @@ class Builder {
     const std::string parent = ParentOf(folder);
     const std::string scripts = folder + kScriptsFolder + "\\";
     std::string pluginElsewhere;
-    if (!platform::FileExists((folder + kPluginFileName).c_str())) {
+    if (!system::FileExists((folder + kPluginFileName).c_str())) {
       for (const std::string& near : {parent, scripts}) {
-        if (!near.empty() && platform::FileExists((near + kPluginFileName).c_str())) {
+        if (!near.empty() && system::FileExists((near + kPluginFileName).c_str())) {
           pluginElsewhere = near;
           break;
         }
@@ -255,9 +256,9 @@ class Builder {
                             kPluginFileName + " (the game's folder or its scripts folder)"
                       : std::string("Move ") + kSettingsFileName + " into " + pluginElsewhere);
     }
-    const bool pluginHere = pluginElsewhere.empty() && platform::FileExists((folder + kPluginFileName).c_str());
+    const bool pluginHere = pluginElsewhere.empty() && system::FileExists((folder + kPluginFileName).c_str());
     for (const std::string& near : {parent, scripts}) {
-      if (near.empty() || !platform::FileExists((near + kSettingsFileName).c_str())) continue;
+      if (near.empty() || !system::FileExists((near + kSettingsFileName).c_str())) continue;
       std::string message = std::string("There is another ") + kSettingsFileName + " in " + near +
                             ". The plug-in reads only the one beside " + kPluginFileName;
       std::string advice = std::string("Keep one ") + kSettingsFileName + ", beside " +
@@ -364,12 +365,12 @@ int RunChecker(int argc, const char* const* argv) {
   if (argc > 2) {
     report.text += "\nOnly the first file given was checked; check the others one at a time.\n";
   }
-  platform::WriteOut(report.text.data(), static_cast<std::uint32_t>(report.text.size()));
-  if (platform::OwnsConsole()) {
+  system::WriteOut(report.text.data(), static_cast<std::uint32_t>(report.text.size()));
+  if (system::OwnsConsole()) {
     // Started by a double-click: the window would close before anyone could read it.
     const char prompt[] = "\nPress Enter to close this window.\n";
-    platform::WriteOut(prompt, sizeof prompt - 1);
-    platform::WaitForEnter();
+    system::WriteOut(prompt, sizeof prompt - 1);
+    system::WaitForEnter();
   }
   return report.status;
 }

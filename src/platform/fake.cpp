@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "checker/profile_text.h"
+#include "checker/system.h"
 
 namespace lumavale {
 namespace {
@@ -90,6 +91,10 @@ HostAddress HostImageBase() {
   return fake::State().hostImageBase;
 }
 
+}  // namespace platform
+
+namespace check::system {
+
 bool ReadWholeFile(const char* path, char* buffer, std::uint32_t capacity, std::uint32_t* size) {
   const auto found = fake::State().files.find(path);
   if (found == fake::State().files.end()) return false;
@@ -120,5 +125,5 @@ bool OwnsConsole() { return fake::State().ownConsole; }
 
 void WaitForEnter() { ++fake::State().enterWaits; }
 
-}  // namespace platform
+}  // namespace check::system
 }  // namespace lumavale

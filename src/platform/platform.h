@@ -1,7 +1,7 @@
 #pragma once
-// The only door to the operating system. The logic calls these free functions and
-// nothing else of the platform; win32.cpp implements them over KERNEL32, fake.cpp
-// over in-memory state for the native tests. One of the two is linked in.
+// The plug-in's only door to the operating system. Its logic calls these free
+// functions and nothing else of the platform; win32.cpp implements them over
+// KERNEL32, and the native tests link a fake in its place.
 
 #include <cstdint>
 
@@ -46,28 +46,6 @@ bool ChangeProtection(HostAddress address, std::uint32_t size, std::uint32_t pro
 
 // GetModuleHandleA(NULL): the base of the host's main image.
 HostAddress HostImageBase();
-
-// --- The settings check program only (win32_check.cpp): the plug-in never calls these.
-
-// Reads the file at `path` whole. False when it cannot be opened or read; else `*size`
-// is its size, of which at most `capacity` bytes are stored in `buffer`.
-bool ReadWholeFile(const char* path, char* buffer, std::uint32_t capacity, std::uint32_t* size);
-
-// True when `path` names a file that exists (a folder does not count).
-bool FileExists(const char* path);
-
-// GetFullPathNameA: 0 on failure; a count of `size` or more is the size it needs.
-std::uint32_t FullPath(const char* path, char* buffer, std::uint32_t size);
-
-// Writes `length` characters to standard output; '\n' ends a line.
-void WriteOut(const char* text, std::uint32_t length);
-
-// True when the console is the program's own, as when it was started by a
-// double-click: its window closes the moment the program ends.
-bool OwnsConsole();
-
-// Waits until Enter is pressed; returns at once when input is not a console.
-void WaitForEnter();
 
 }  // namespace platform
 }  // namespace lumavale
