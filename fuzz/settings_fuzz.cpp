@@ -9,7 +9,7 @@
 #include <string>
 
 #include "fail.h"
-#include "platform/fake.h"
+#include "fake_platform.h"
 #include "settings/settings.h"
 
 namespace lumavale {
@@ -43,19 +43,16 @@ std::string ExpectedPath(const std::string& module) {
 }
 
 std::string Describe(const fake::Platform& state) {
-  std::string text = "module=" + state.moduleFileName + " file=" + state.settingsFile;
-  for (const auto& [key, value] : state.profile) {
-    text += " " + key.first + "/" + key.second + "=" + value;
-  }
+  std::string text = "module=" + state.moduleFileName;
+  for (const auto& [file, content] : state.files) text += " file " + file + ":\n" + content;
   return text;
 }
 
-float ExpectedAmount(const fake::Platform& state, const std::string& file, const Key& key,
-                     const char* defaultText) {
-  const auto found = state.profile.find({key.section, key.name});
-  const bool read = state.settingsFile == file && found != state.profile.end();
-  const std::string value = AsC(read ? found->second : std::string(defaultText));
-  return oracle::CAmount(value.substr(0, kLongestValue));
+// The amount is C's reading of the text the platform's read gives.
+float ExpectedAmount(const std::string& file, const Key& key, const char* defaultText) {
+  char value[kLongestValue + 1];
+  platform::ProfileString(key.section, key.name, defaultText, value, sizeof value, file.c_str());
+  return oracle::CAmount(value);
 }
 
 void Check(bool holds, const char* what, const fake::Platform& state) {
@@ -79,9 +76,11 @@ void Run(FuzzedDataProvider& in) {
   state.moduleFileName = module;
   const std::string expected = ExpectedPath(module);
   // Mostly the file beside the plug-in exists; sometimes only some other file does.
-  state.settingsFile = in.ConsumeBool() ? expected : in.ConsumeRandomLengthString(64);
+  std::string& file = state.files[in.ConsumeBool() ? expected : in.ConsumeRandomLengthString(64)];
+  const char* section = "";
   for (const Key& key : kKeys) {
-    if (in.ConsumeBool()) state.profile[{key.section, key.name}] = in.ConsumeRandomLengthString(300);
+    if (key.section != section) file += std::string("[") + (section = key.section) + "]\n";
+    if (in.ConsumeBool()) file += std::string(key.name) + "=" + in.ConsumeRandomLengthString(300) + "\n";
   }
 
   const SettingsPath path = LocateSettingsFile();
@@ -108,9 +107,9 @@ void Run(FuzzedDataProvider& in) {
     Check(read.size() > expected.size() && read.ends_with("@" + expected), "a read of another file",
           state);
   }
-  Check(oracle::SameValue(ExpectedAmount(state, expected, kFrontend, "0.8"), got.amountInFrontend),
+  Check(oracle::SameValue(ExpectedAmount(expected, kFrontend, "0.8"), got.amountInFrontend),
         "front-end amount is not strtod of its text", state);
-  Check(oracle::SameValue(ExpectedAmount(state, expected, kGameplay, "1.25"), got.amountInGameplay),
+  Check(oracle::SameValue(ExpectedAmount(expected, kGameplay, "1.25"), got.amountInGameplay),
         "gameplay amount is not strtod of its text", state);
   // The integer is what the platform's own read gives; a switch is on for 1 only.
   const auto integer = [&](const Key& key, std::int32_t defaultValue) {

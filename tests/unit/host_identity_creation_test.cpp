@@ -13,7 +13,7 @@
 #include "host_image.h"
 #include "patching/host_identity.h"
 #include "patching/patch_set.h"
-#include "platform/fake.h"
+#include "fake_platform.h"
 
 namespace lumavale {
 namespace {

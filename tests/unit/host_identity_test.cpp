@@ -6,7 +6,7 @@
 #include <string>
 
 #include "host_image.h"
-#include "platform/fake.h"
+#include "fake_platform.h"
 
 namespace lumavale {
 namespace {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "c_number.h"
-#include "platform/fake.h"
+#include "fake_platform.h"
 #include "checker/profile_text.h"
 #include "checker/report.h"
 

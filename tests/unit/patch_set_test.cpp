@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "host_memory.h"
-#include "platform/fake.h"
+#include "fake_platform.h"
 
 namespace lumavale {
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/fake.h"
+#include "fake_platform.h"
 #include "report_text.h"
 
 namespace lumavale::check {

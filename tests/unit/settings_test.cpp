@@ -10,7 +10,7 @@
 #include <string>
 
 #include "c_number.h"
-#include "platform/fake.h"
+#include "fake_platform.h"
 
 namespace lumavale {
 namespace {
@@ -77,6 +77,17 @@ float CAmount(const std::string& text) { return oracle::CAmount(text.substr(0, 2
 
 using Keys = std::map<std::pair<std::string, std::string>, std::string>;
 
+// The settings file that holds `keys`, each under its section.
+std::string FileOf(const Keys& keys) {
+  std::string text;
+  std::string section;
+  for (const auto& [name, value] : keys) {
+    if (name.first != section) text += "[" + (section = name.first) + "]\n";
+    text += name.second + "=" + value + "\n";
+  }
+  return text;
+}
+
 struct LoadCase {
   std::string name;
   Keys keys;
@@ -92,8 +103,7 @@ void PrintTo(const LoadCase& c, std::ostream* os) { *os << c.name; }
 // or of the default text when the key is absent.
 TEST_P(LoadSettingsCases, FileGivesTheFiveSettings) {
   fake::State() = {};
-  fake::State().settingsFile = kFile;
-  fake::State().profile = GetParam().keys;
+  fake::State().files[kFile] = FileOf(GetParam().keys);
   pluginSettings = {};
   LoadSettings(PathOf(kFile));
 
@@ -144,8 +154,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(LoadSettings, CutLongValueChangesItsReading) {
   // The uncut text would read as 1000; the first 254 characters are beyond float.
   fake::State() = {};
-  fake::State().settingsFile = kFile;
-  fake::State().profile = {{{"Lumavale", "AmountInFrontend"}, "1" + std::string(253, '0') + "e-250"}};
+  fake::State().files[kFile] = FileOf({{{"Lumavale", "AmountInFrontend"}, "1" + std::string(253, '0') + "e-250"}});
   LoadSettings(PathOf(kFile));
   EXPECT_EQ(std::bit_cast<std::uint32_t>(pluginSettings.amountInFrontend), 0x7F800000u);
 }
@@ -160,7 +169,7 @@ void ExpectDefaults() {
 
 TEST(LoadSettings, NoFileGivesTheDefaultsExactly) {
   fake::State() = {};
-  fake::State().settingsFile = "C:\\elsewhere\\LumavaleSettings.ini";
+  fake::State().files["C:\\elsewhere\\LumavaleSettings.ini"] = "[Other]\nFog=1\n";
   LoadSettings(PathOf(kFile));
   ExpectDefaults();
 }

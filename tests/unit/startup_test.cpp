@@ -5,7 +5,7 @@
 #include <bit>
 
 #include "host_memory.h"
-#include "platform/fake.h"
+#include "fake_platform.h"
 #include "settings/settings.h"
 
 namespace lumavale {
@@ -33,7 +33,6 @@ TEST_F(StartupTest, NotificationsOtherThanAttachDoNothing) {
 }
 
 TEST_F(StartupTest, AttachWithoutSettingsFileAppliesTheDefaults) {
-  fake::State().settingsFile = "C:\\nowhere\\LumavaleSettings.ini";
   EXPECT_EQ(DllMain(nullptr, 1, nullptr), 1);
   EXPECT_EQ(fake::State().profileReads.size(), 5u);
   EXPECT_EQ(HostMemory::Read(0x00726B0A, 4), (std::vector<std::uint8_t>{0x20, 0x99, 0x9E, 0x00}));
@@ -54,7 +53,7 @@ TEST_F(StartupTest, DetachLeavesThePatchedBytes) {
 }
 
 TEST_F(StartupTest, AllReadingIsDoneBeforeTheFirstWrite) {
-  fake::State().profile = {{{"Other", "Fog"}, "1"}};
+  fake::State().files["C:\\Games\\Host\\scripts\\LumavaleSettings.ini"] = "[Other]\nFog=1\n";
   DllMain(nullptr, 1, nullptr);
   // The fake records reads and protection changes separately; the settings record is
   // complete when the first store's span is opened.

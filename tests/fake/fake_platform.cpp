@@ -1,7 +1,7 @@
-// The platform for native tests: in-memory profile values, recorded protection
+// The platform for native tests: settings files in memory, recorded protection
 // changes, and a host image wherever the test put one.
 
-#include "platform/fake.h"
+#include "fake_platform.h"
 
 #include <algorithm>
 #include <cstring>
@@ -13,19 +13,12 @@
 namespace lumavale {
 namespace {
 
-// The text of `file` when the test gave it whole, else null.
-const std::string* WholeFile(const char* section, const char* key, const char* file) {
+// The lines of `file` as the profile reads see them; none when there is no such file.
+std::vector<profile::Line> Lines(const char* section, const char* key, const char* file) {
   fake::Platform& state = fake::State();
   state.profileReads.push_back(std::string(section) + "/" + key + "@" + file);
   const auto found = state.files.find(file);
-  return found == state.files.end() ? nullptr : &found->second;
-}
-
-const std::string* FindValue(const char* section, const char* key, const char* file) {
-  const fake::Platform& state = fake::State();
-  if (state.settingsFile != file) return nullptr;
-  const auto found = state.profile.find({section, key});
-  return found == state.profile.end() ? nullptr : &found->second;
+  return found == state.files.end() ? std::vector<profile::Line>{} : profile::Scan(found->second);
 }
 
 // Copies at most size-1 characters and a NUL, as the profile reads do.
@@ -55,22 +48,12 @@ std::uint32_t PluginModuleFileName(char* buffer, std::uint32_t size) {
 
 std::uint32_t ProfileInt(const char* section, const char* key, std::int32_t defaultValue,
                          const char* file) {
-  if (const std::string* text = WholeFile(section, key, file)) {
-    return profile::Int(profile::Scan(*text), section, key, defaultValue);
-  }
-  const std::string* value = FindValue(section, key, file);
-  return profile::IntOf(value == nullptr ? std::nullopt : std::optional<std::string>(*value),
-                        defaultValue);
+  return profile::Int(Lines(section, key, file), section, key, defaultValue);
 }
 
 void ProfileString(const char* section, const char* key, const char* defaultText, char* buffer,
                    std::uint32_t size, const char* file) {
-  if (const std::string* text = WholeFile(section, key, file)) {
-    CopyCut(profile::String(profile::Scan(*text), section, key, defaultText, size), buffer, size);
-    return;
-  }
-  const std::string* value = FindValue(section, key, file);
-  CopyCut(value != nullptr ? *value : std::string(defaultText), buffer, size);
+  CopyCut(profile::String(Lines(section, key, file), section, key, defaultText, size), buffer, size);
 }
 
 bool ChangeProtection(HostAddress address, std::uint32_t size, std::uint32_t protection,

@@ -1,14 +1,14 @@
 #pragma once
-// Control of the fake platform that the native tests link instead of KERNEL32.
-// It behaves like the real operations where the logic depends on them and records
-// every call, so tests can prove order, spans and restores.
+// The fake platform that the native tests link in place of KERNEL32, behind both
+// doors: the plug-in's (platform.h) and the settings check's (checker/system.h). It
+// behaves like the real operations where the logic depends on them and records every
+// call, so tests can prove order, spans and restores.
 
 #include <chrono>
 #include <cstdint>
 #include <map>
 #include <set>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "platform/platform.h"
@@ -26,12 +26,8 @@ struct ProtectionCall {
 struct Platform {
   // GetModuleFileNameA's view of the plug-in's own path.
   std::string moduleFileName = "C:\\Games\\Host\\scripts\\Lumavale.asi";
-  // Profile values by (section, key); a key not here is absent.
-  std::map<std::pair<std::string, std::string>, std::string> profile;
-  // Files that exist; a read of any other file sees no keys at all.
-  std::string settingsFile = "C:\\Games\\Host\\scripts\\LumavaleSettings.ini";
-  // Whole files by path: reads of these go through the profile reader, as KERNEL32
-  // would read the text, instead of through `profile`.
+  // Files by path, with their text. The profile reads read these through the profile
+  // reader, as KERNEL32 reads the text; a file not here has no keys at all.
   std::map<std::string, std::string> files;
   std::set<HostAddress> failingProtection;  // spans whose protection change fails
   std::uint32_t reportedProtection = 0x20;  // what a successful change reports as previous
