@@ -3,17 +3,11 @@
 # has (msvcrt.dll); libgcc and libstdc++ are linked in.
 
 add_executable(LumavaleCheck
+  ${LUMAVALE_PLUGIN_SOURCES}
   ${LUMAVALE_CHECK_SOURCES}
-  src/checker/main.cpp
-  src/settings/settings.cpp
-  src/settings/number_text.cpp
-  src/checker/profile_text.cpp
-  src/platform/win32.cpp
-  src/checker/system_win32.cpp
-  src/checker/runtime_win32.cpp)
+  ${LUMAVALE_CHECK_WINDOWS_SOURCES})
 
 target_include_directories(LumavaleCheck PRIVATE ${CMAKE_SOURCE_DIR}/src)
-target_include_directories(LumavaleCheck SYSTEM PRIVATE ${FAST_FLOAT_INCLUDE_DIR})
 target_compile_definitions(LumavaleCheck PRIVATE NDEBUG)
 # Whole-program optimisation: the report's string building shrinks by a good part.
 set(LUMAVALE_CHECK_FLAGS -flto -Os)
@@ -23,3 +17,4 @@ target_link_options(LumavaleCheck PRIVATE
   ${LUMAVALE_CHECK_FLAGS}
   -static-libgcc -static-libstdc++
   ${LUMAVALE_IMAGE_LINK_FLAGS})
+target_link_libraries(LumavaleCheck PRIVATE fast_float)

@@ -7,14 +7,12 @@ configure_file(${CMAKE_SOURCE_DIR}/cmake/version.rc.in ${CMAKE_BINARY_DIR}/versi
 # Linked as an image with --dll rather than as a shared library: the shared-library
 # route always emits an export directory, and the plug-in exports nothing.
 add_executable(Lumavale
-  ${LUMAVALE_LOGIC_SOURCES}
-  src/platform/win32.cpp
-  src/platform/win32_memory.cpp
+  ${LUMAVALE_PLUGIN_SOURCES}
+  ${LUMAVALE_PLUGIN_WINDOWS_SOURCES}
   ${CMAKE_BINARY_DIR}/version.rc)
 
 set_target_properties(Lumavale PROPERTIES SUFFIX ".asi" OUTPUT_NAME "Lumavale")
 target_include_directories(Lumavale PRIVATE ${CMAKE_SOURCE_DIR}/src)
-target_include_directories(Lumavale SYSTEM PRIVATE ${FAST_FLOAT_INCLUDE_DIR})
 target_compile_definitions(Lumavale PRIVATE NDEBUG)
 
 # Freestanding: no guard for local statics and no stack protector, both of which
@@ -27,4 +25,4 @@ target_link_options(Lumavale PRIVATE
   -nostdlib -nostartfiles -static-libgcc
   -Wl,--dll -Wl,-e,_DllMain@12
   ${LUMAVALE_IMAGE_LINK_FLAGS})
-target_link_libraries(Lumavale PRIVATE kernel32 gcc)
+target_link_libraries(Lumavale PRIVATE fast_float kernel32 gcc)
