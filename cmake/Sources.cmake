@@ -8,6 +8,7 @@ set(LUMAVALE_PLUGIN_SOURCES
   ${_root}/src/settings/settings.cpp
   ${_root}/src/settings/number_text.cpp
   ${_root}/src/patching/patch_set.cpp
+  ${_root}/src/patching/protected_access.cpp
   ${_root}/src/patching/host_identity.cpp)
 # Lumavale.asi's KERNEL32 side: its platform calls and the memory routines it brings instead of a C run-time.
 set(LUMAVALE_PLUGIN_WINDOWS_SOURCES

@@ -2,6 +2,8 @@
 
 #include <atomic>
 
+#include "patching/protected_access.h"
+
 namespace lumavale {
 namespace {
 
@@ -75,17 +77,6 @@ enum CreationState : int { kAbsent, kBeingCreated, kComplete };
 std::atomic<int> creationState{kAbsent};
 
 }  // namespace
-
-std::uint8_t ProtectedReadByte(HostAddress address) {
-  std::uint32_t previous = 0;
-  // Without the change the address may not even be mapped (an image away from its
-  // preferred base), so nothing is read.
-  if (!platform::ChangeProtection(address, 1, kPageExecuteReadWrite, &previous)) return 0;
-  const std::uint8_t byte = *HostBytes(address);
-  std::uint32_t ignored = 0;
-  platform::ChangeProtection(address, 1, previous, &ignored);
-  return byte;
-}
 
 bool DetectHost(HostIdentity& identity) {
   identity.patchMark = 0;

@@ -42,7 +42,4 @@ const HostIdentity& GetHostIdentity();
 // Fills the identification fields of `identity`; true when the host is a known build.
 bool DetectHost(HostIdentity& identity);
 
-// The byte at `address`, read inside a protection change; 0 when the change fails.
-std::uint8_t ProtectedReadByte(HostAddress address);
-
 }  // namespace lumavale

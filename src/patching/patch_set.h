@@ -26,6 +26,13 @@ inline constexpr PatchEntry kPatchSet[] = {
     {&PluginSettings::removeSkyTextures, 0x009EB9E8, 1, 0x00, nullptr},
 };
 
+static_assert([] {
+  for (const PatchEntry& entry : kPatchSet) {
+    if (entry.width != 1 && entry.width != 4) return false;
+  }
+  return true;
+}(), "every row stores 1 or 4 bytes");
+
 // Whether `entry` is written with these settings.
 inline bool RowApplies(const PatchEntry& entry, const PluginSettings& settings) {
   return entry.condition == nullptr || settings.*entry.condition;
@@ -36,10 +43,6 @@ inline std::uint32_t RowValue(const PatchEntry& entry, const PluginSettings& set
   return entry.amount != nullptr ? std::bit_cast<std::uint32_t>(settings.*entry.amount)
                                  : entry.constant;
 }
-
-// Stores the low `width` bytes of `value` at `address`, little-endian, with exactly
-// those bytes opened for writing for the moment of the store.
-void ProtectedWrite(HostAddress address, std::uint32_t width, std::uint32_t value);
 
 void ApplyPatchSet(const PluginSettings& settings);
 

@@ -10,6 +10,7 @@
 
 #include "host_memory.h"
 #include "fake_platform.h"
+#include "patching/protected_access.h"
 
 namespace lumavale {
 namespace {
