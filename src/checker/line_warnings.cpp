@@ -8,37 +8,19 @@
 
 #include "settings/number_text.h"
 
-// fast_float casts C-style; keep our warning set for our own code only.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wold-style-cast"
-#include <fast_float/fast_float.h>
-#pragma GCC diagnostic pop
-
 namespace lumavale::check {
 namespace {
 
 using profile::Line;
 
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
 std::string Lowered(std::string text) {
-  std::ranges::transform(text, text.begin(), Lower);
+  std::ranges::transform(text, text.begin(), profile::Lower);
   return text;
 }
 
 using profile::SameName;
 
-bool IsSpace(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-std::string Trimmed(const std::string& text) {
-  std::size_t begin = 0;
-  std::size_t end = text.size();
-  while (begin < end && IsSpace(text[begin])) ++begin;
-  while (end > begin && IsSpace(text[end - 1])) --end;
-  return text.substr(begin, end - begin);
-}
+std::string Trimmed(const std::string& text) { return std::string(profile::Trim(text)); }
 
 bool IsKnownSection(const std::string& name) {
   return std::ranges::any_of(kSettingKeys,
@@ -376,45 +358,6 @@ std::vector<Warning> CheckLines(const std::vector<profile::Line>& lines) {
 const profile::Line* CountedLine(const std::vector<profile::Line>& lines,
                                  const SettingKey& setting) {
   return profile::FindLine(lines, setting.section, setting.key);
-}
-
-const char* NumberTextEnd(const char* text) {
-  const char* at = text;
-  while (IsSpace(*at)) ++at;
-  if (*at == '+' || *at == '-') ++at;
-  if (*at == '+' || *at == '-') return text;
-  if (at[0] == '0' && (at[1] == 'x' || at[1] == 'X')) {
-    // Hexadecimal digits with at most one point; an exponent only when a digit
-    // follows 'p' and its sign. Without a digit, only the "0" is read.
-    const char* p = at + 2;
-    bool digits = false;
-    bool seenPoint = false;
-    for (;; ++p) {
-      const char c = Lower(*p);
-      if (c == '.' && !seenPoint) {
-        seenPoint = true;
-      } else if ((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f')) {
-        digits = true;
-      } else {
-        break;
-      }
-    }
-    if (!digits) return at + 1;
-    if (*p == 'p' || *p == 'P') {
-      const char* exponent = p + 1;
-      if (*exponent == '+' || *exponent == '-') ++exponent;
-      if (*exponent >= '0' && *exponent <= '9') {
-        while (*exponent >= '0' && *exponent <= '9') ++exponent;
-        p = exponent;
-      }
-    }
-    return p;
-  }
-  // Decimal numbers, "inf", "infinity" and "nan(...)" end where the plug-in's own
-  // decimal reader stops.
-  double ignored = 0.0;
-  const auto result = fast_float::from_chars(at, at + std::strlen(at), ignored);
-  return result.ec == std::errc::invalid_argument ? text : result.ptr;
 }
 
 std::string AmountText(float amount) {

@@ -49,10 +49,6 @@ std::vector<Warning> CheckLines(const std::vector<profile::Line>& lines);
 const profile::Line* CountedLine(const std::vector<profile::Line>& lines,
                                  const SettingKey& setting);
 
-// Where strtod(text, &end) would leave `end`: just past the number ParseAmount reads,
-// or `text` itself when there is no number.
-const char* NumberTextEnd(const char* text);
-
 // An amount as a player would write it: the shortest text that reads back as the
 // same value ("0.8", "1.25", "-3"), or "infinity", "-infinity", "not a number".
 std::string AmountText(float amount);

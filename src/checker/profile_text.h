@@ -47,6 +47,12 @@ std::uint32_t Int(const std::vector<Line>& lines, std::string_view section, std:
 const Line* FindLine(const std::vector<Line>& lines, std::string_view section,
                      std::string_view key);
 
+// `text` without the blanks the profile reads trim from names and values.
+std::string_view Trim(std::string_view text);
+
+// ASCII letters in lower case; the profile reads compare names so.
+char Lower(char c);
+
 // Section and key names are compared without case.
 bool SameName(std::string_view a, std::string_view b);
 

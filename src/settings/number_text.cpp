@@ -31,13 +31,17 @@ bool IsDecimalDigit(char c) { return c >= '0' && c <= '9'; }
 // while the sum with the digit-position adjustment still fits in 64 bits.
 constexpr std::int64_t kExponentCap = std::int64_t{1} << 40;
 
-// `text` points just past "0x". Rounds to nearest, ties to even, with one glibc
-// exception below.
-double ParseHexMagnitude(const char* text) {
+// `text` points just past "0x"; `*end` is set where strtod stops: past the digits, and
+// past the exponent when a digit follows 'p' and its sign, or, with no hex digit at
+// all, just past the "0". Rounds to nearest, ties to even, with one glibc exception
+// below.
+double ParseHexMagnitude(const char* text, const char** end) {
   std::uint64_t mantissa = 0;
   std::int64_t exponent = 0;  // value = mantissa * 2^exponent, plus `sticky` below it
   bool sticky = false;        // nonzero digits that did not fit in `mantissa`
   bool seenPoint = false;
+  bool seenDigit = false;
+  const char* zero = text - 2;
   for (;; ++text) {
     if (*text == '.' && !seenPoint) {
       seenPoint = true;
@@ -45,6 +49,7 @@ double ParseHexMagnitude(const char* text) {
     }
     const int digit = HexDigit(*text);
     if (digit < 0) break;
+    seenDigit = true;
     if (mantissa < (std::uint64_t{1} << 60)) {
       mantissa = mantissa * 16 + static_cast<std::uint64_t>(digit);
       if (seenPoint) exponent -= 4;
@@ -64,8 +69,10 @@ double ParseHexMagnitude(const char* text) {
         if (written < kExponentCap) written = written * 10 + (*p - '0');
       }
       exponent += negative ? -written : written;
+      text = p;
     }
   }
+  *end = seenDigit ? text : zero + 1;
   if (mantissa == 0) return 0.0;
 
   // Put the leading one at bit 63; `top` is then the power of two of that bit.
@@ -99,9 +106,13 @@ double ParseHexMagnitude(const char* text) {
   return std::bit_cast<double>((field << 52) + kept + (roundUp ? 1 : 0));
 }
 
-}  // namespace
-
-double ParseNumberText(const char* text) {
+// The number at the start of `start`, and in `*end` where its text stops (`start`
+// itself when there is none).
+// Inlined into both readers: the plug-in's, which never asks where a number ends,
+// then carries none of that bookkeeping.
+[[gnu::always_inline]] inline double Parse(const char* start, const char** end) {
+  const char* text = start;
+  *end = start;
   while (IsSpace(*text)) ++text;
   const bool negative = *text == '-';
   if (*text == '+' || *text == '-') ++text;
@@ -110,17 +121,30 @@ double ParseNumberText(const char* text) {
   double magnitude = 0.0;
   if (text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
     // With no hex digit after it, strtod reads just the "0": zero all the same.
-    magnitude = ParseHexMagnitude(text + 2);
+    magnitude = ParseHexMagnitude(text + 2, end);
   } else {
-    const char* end = text;
-    while (*end != '\0') ++end;
+    const char* last = text;
+    while (*last != '\0') ++last;
     // On failure fast_float leaves `magnitude` alone, but no number at all is an
     // unsigned zero even after a '-'.
-    if (fast_float::from_chars(text, end, magnitude).ec == std::errc::invalid_argument) {
-      return 0.0;
-    }
+    const auto read = fast_float::from_chars(text, last, magnitude);
+    if (read.ec == std::errc::invalid_argument) return 0.0;
+    *end = read.ptr;
   }
   return negative ? -magnitude : magnitude;
+}
+
+}  // namespace
+
+double ParseNumberText(const char* text) {
+  const char* end = nullptr;
+  return Parse(text, &end);
+}
+
+const char* NumberTextEnd(const char* text) {
+  const char* end = nullptr;
+  Parse(text, &end);
+  return end;
 }
 
 float ParseAmount(const char* text) { return static_cast<float>(ParseNumberText(text)); }

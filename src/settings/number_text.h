@@ -11,6 +11,10 @@ namespace lumavale {
 // continue the number; no number gives 0.0; overflow gives an infinity of the sign.
 double ParseNumberText(const char* text);
 
+// Where strtod(text, &end) would leave `end`: just past the number ParseNumberText
+// reads, or `text` itself when there is none.
+const char* NumberTextEnd(const char* text);
+
 // The amount a setting's text stands for: ParseNumberText rounded to single precision.
 float ParseAmount(const char* text);
 

@@ -238,24 +238,6 @@ INSTANTIATE_TEST_SUITE_P(
                       CountedCase{"NoSection", "Fog=1\n", 0}),
     [](const auto& param) { return param.param.name; });
 
-// --- Where a number ends, as strtod sees it ----------------------------------------
-
-class NumberTextEndCases : public ::testing::TestWithParam<std::string> {};
-
-TEST_P(NumberTextEndCases, StopsWhereStrtodStops) {
-  const std::string& text = GetParam();
-  char* end = nullptr;
-  std::strtod(text.c_str(), &end);
-  EXPECT_EQ(NumberTextEnd(text.c_str()) - text.c_str(), end - text.c_str()) << text;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Texts, NumberTextEndCases,
-    ::testing::Values("1.5", "1,5", "  2.5abc", "-0.5", "+3", "+-1", "-", "", "abc", ".5", ".", "5.",
-                      "1e5", "1e", "1e+", "1e-3x", "0x1.8p1", "0x", "0x.", "0xg", "0x.8", "0x1p",
-                      "0X1P-2z", "inf", "infinity", "-Infinityx", "infin", "nan", "nan(123)",
-                      "nan(", "NAN(abc)z", "0.8 ; note", "1..2", "00012", "1e400"));
-
 // --- Amounts written as a player would ---------------------------------------------
 
 struct AmountTextCase {

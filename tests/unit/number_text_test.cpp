@@ -24,7 +24,8 @@ using oracle::Printable;
 
 // Empty when both readings agree with glibc, otherwise what went wrong.
 std::string Mismatch(const std::string& text) {
-  const double expected = std::strtod(text.c_str(), nullptr);
+  char* expectedEnd = nullptr;
+  const double expected = std::strtod(text.c_str(), &expectedEnd);
   const double actual = ParseNumberText(text.c_str());
   const float expectedAmount = static_cast<float>(expected);
   const float actualAmount = ParseAmount(text.c_str());
@@ -37,6 +38,9 @@ std::string Mismatch(const std::string& text) {
                                     "float: strtod rounded %a, ParseAmount %a",
                                     static_cast<double>(expectedAmount),
                                     static_cast<double>(actualAmount)));
+  } else if (const char* end = NumberTextEnd(text.c_str()); end != expectedEnd) {
+    static_cast<void>(std::snprintf(detail, sizeof detail, "end: strtod at %td, NumberTextEnd at %td",
+                                    expectedEnd - text.c_str(), end - text.c_str()));
   } else {
     return {};
   }
@@ -378,6 +382,24 @@ class TextGenerator {
   // A fixed seed on purpose: the same strings every run, so a failure reproduces.
   std::mt19937_64 engine{20240611};  // NOLINT(cert-msc32-c,cert-msc51-cpp)
 };
+
+// Where a number ends, as strtod sees it.
+
+class NumberTextEndCases : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(NumberTextEndCases, StopsWhereStrtodStops) {
+  const std::string& text = GetParam();
+  char* end = nullptr;
+  std::strtod(text.c_str(), &end);
+  EXPECT_EQ(NumberTextEnd(text.c_str()) - text.c_str(), end - text.c_str()) << text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, NumberTextEndCases,
+    ::testing::Values("1.5", "1,5", "  2.5abc", "-0.5", "+3", "+-1", "-", "", "abc", ".5", ".", "5.",
+                      "1e5", "1e", "1e+", "1e-3x", "0x1.8p1", "0x", "0x.", "0xg", "0x.8", "0x1p",
+                      "0X1P-2z", "inf", "infinity", "-Infinityx", "infin", "nan", "nan(123)",
+                      "nan(", "NAN(abc)z", "0.8 ; note", "1..2", "00012", "1e400"));
 
 TEST(NumberTextRandom, MatchesStrtodOnGeneratedText) {
   constexpr int kCount = 150000;
