@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "contract.h"
 #include "fail.h"
 #include "fake_platform.h"
 #include "settings/settings.h"
@@ -15,16 +16,13 @@
 namespace lumavale {
 namespace {
 
-struct Key {
-  const char* section;
-  const char* name;
-};
-constexpr Key kEnabled{"Lumavale", "Enabled"};
-constexpr Key kFrontend{"Lumavale", "AmountInFrontend"};
-constexpr Key kGameplay{"Lumavale", "AmountInGameplay"};
-constexpr Key kFog{"Other", "Fog"};
-constexpr Key kSky{"Other", "RemoveSkyTextures"};
-constexpr Key kKeys[] = {kEnabled, kFrontend, kGameplay, kFog, kSky};
+using Key = LumavaleRead;
+const Key& kEnabled = kLumavaleReads[LUMAVALE_ENABLED];
+const Key& kFrontend = kLumavaleReads[LUMAVALE_FRONTEND];
+const Key& kGameplay = kLumavaleReads[LUMAVALE_GAMEPLAY];
+const Key& kFog = kLumavaleReads[LUMAVALE_FOG];
+const Key& kSky = kLumavaleReads[LUMAVALE_SKY];
+const auto& kKeys = kLumavaleReads;
 
 constexpr std::size_t kLongestValue = 254;
 
@@ -49,9 +47,9 @@ std::string Describe(const fake::Platform& state) {
 }
 
 // The amount is C's reading of the text the platform's read gives.
-float ExpectedAmount(const std::string& file, const Key& key, const char* defaultText) {
+float ExpectedAmount(const std::string& file, const Key& key) {
   char value[kLongestValue + 1];
-  platform::ProfileString(key.section, key.name, defaultText, value, sizeof value, file.c_str());
+  platform::ProfileString(key.section, key.key, key.defaultText, value, sizeof value, file.c_str());
   return oracle::CAmount(value);
 }
 
@@ -80,7 +78,7 @@ void Run(FuzzedDataProvider& in) {
   const char* section = "";
   for (const Key& key : kKeys) {
     if (key.section != section) file += std::string("[") + (section = key.section) + "]\n";
-    if (in.ConsumeBool()) file += std::string(key.name) + "=" + in.ConsumeRandomLengthString(300) + "\n";
+    if (in.ConsumeBool()) file += std::string(key.key) + "=" + in.ConsumeRandomLengthString(300) + "\n";
   }
 
   const SettingsPath path = LocateSettingsFile();
@@ -107,17 +105,17 @@ void Run(FuzzedDataProvider& in) {
     Check(read.size() > expected.size() && read.ends_with("@" + expected), "a read of another file",
           state);
   }
-  Check(oracle::SameValue(ExpectedAmount(expected, kFrontend, "0.8"), got.amountInFrontend),
+  Check(oracle::SameValue(ExpectedAmount(expected, kFrontend), got.amountInFrontend),
         "front-end amount is not strtod of its text", state);
-  Check(oracle::SameValue(ExpectedAmount(expected, kGameplay, "1.25"), got.amountInGameplay),
+  Check(oracle::SameValue(ExpectedAmount(expected, kGameplay), got.amountInGameplay),
         "gameplay amount is not strtod of its text", state);
   // The integer is what the platform's own read gives; a switch is on for 1 only.
-  const auto integer = [&](const Key& key, std::int32_t defaultValue) {
-    return platform::ProfileInt(key.section, key.name, defaultValue, expected.c_str());
+  const auto integer = [&](const Key& key) {
+    return platform::ProfileInt(key.section, key.key, key.defaultNumber, expected.c_str());
   };
-  Check(got.enabled == (integer(kEnabled, 1) == 1), "Enabled is not 'integer is 1'", state);
-  Check(got.fog == (integer(kFog, 0) == 1), "Fog is not 'integer is 1'", state);
-  Check(got.removeSkyTextures == (integer(kSky, 0) == 1), "RemoveSkyTextures is not 'integer is 1'",
+  Check(got.enabled == (integer(kEnabled) == 1), "Enabled is not 'integer is 1'", state);
+  Check(got.fog == (integer(kFog) == 1), "Fog is not 'integer is 1'", state);
+  Check(got.removeSkyTextures == (integer(kSky) == 1), "RemoveSkyTextures is not 'integer is 1'",
         state);
 }
 

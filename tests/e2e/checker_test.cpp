@@ -70,13 +70,15 @@ std::string Normalised(const std::string& out) {
   return text;
 }
 
+// Row addresses in `line` are written @1 to @6.
 bool Shows(const std::string& out, std::string line) {
+  line = lumavale::testing::At(line);
   if (out.find(line) != std::string::npos) return true;
   while (!line.empty() && line.back() == '\n') line.pop_back();
   return Flat(out).find(line) != std::string::npos;
 }
 
-// "0x00B74D64 := 01" rows and "not written" rows of the report, by address.
+// The "address := bytes" rows and "not written" rows of the report, by address.
 std::map<std::string, std::string> ReportedRows(const std::string& out) {
   std::map<std::string, std::string> rows;
   std::istringstream lines(out.substr(out.find("What the plug-in will write")));
@@ -184,20 +186,20 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         CheckCase{"EveryKeyCorrect", Place::kScripts, kAllKeys, Place::kScripts, Place::kScripts, "", 0,
                   {"Settings file: @scripts\\LumavaleSettings.ini\n",
-                   "[Other] Fog: \"1\" (line 8)\n", "-> fog: on, 0x00B74D64 := 01\n",
-                   "  0x00A63FC0 := 00 00 00 40     (AmountInGameplay)\n",
+                   "[Other] Fog: \"1\" (line 8)\n", "-> fog: on, @4 := 01\n",
+                   "  @3 := 00 00 00 40     (AmountInGameplay)\n",
                    "No problems found"}},
         CheckCase{"ShippedSampleFile", Place::kScripts, ShippedSample(), Place::kScripts, Place::kScripts,
                   "", 0,
                   {"[Lumavale] AmountInGameplay: \"1.250000\" (line 10)\n", "No problems found"}},
         CheckCase{"NoFileMeansDefaults", Place::kNowhere, "", Place::kScripts, Place::kScripts, "", 0,
                   {"Settings file: none\n", "[Lumavale] AmountInGameplay: not set: default 1.250000\n",
-                   "  0x00B74D64      not written: Fog is off\n"}},
+                   "  @4      not written: Fog is off\n"}},
         CheckCase{"DecimalComma", Place::kScripts, "[Lumavale]\r\nAmountInGameplay=1,5\r\n",
                   Place::kScripts, Place::kScripts, "", 1,
                   {"  Line 2: AmountInGameplay=1,5\n", "uses 1.\n",
                    "What to do: Write AmountInGameplay=1.5\n",
-                   "  0x00A63FC0 := 00 00 80 3F     (AmountInGameplay)\n"}},
+                   "  @3 := 00 00 80 3F     (AmountInGameplay)\n"}},
         CheckCase{"WordsForSwitches", Place::kScripts, "[Lumavale]\r\nEnabled=on\r\n[Other]\r\nFog=true\r\n",
                   Place::kScripts, Place::kScripts, "", 1,
                   {"  Line 2: Enabled=on\n", "What to do: Write Enabled=1 to turn it on\n",
@@ -211,27 +213,27 @@ INSTANTIATE_TEST_SUITE_P(
         CheckCase{"MisspeltSection", Place::kScripts, "[Lumavalle]\r\nEnabled=0\r\n",
                   Place::kScripts, Place::kScripts, "", 1,
                   {"  Line 1: [Lumavalle]\n", "Did you mean [Lumavale]? Write [Lumavale]\n",
-                   "-> lighting effect: on, 0x00726B0A := 20 99 9E 00\n"}},
+                   "-> lighting effect: on, @1 := 20 99 9E 00\n"}},
         CheckCase{"KeyTwice", Place::kScripts, "[Other]\r\nFog=1\r\nFog=0\r\n",
                   Place::kScripts, Place::kScripts, "", 1,
                   {"  Line 3: Fog=0\n", "The plug-in uses only the first, on line 2\n",
-                   "-> fog: on, 0x00B74D64 := 01\n"}},
+                   "-> fog: on, @4 := 01\n"}},
         CheckCase{"TextAfterNumber", Place::kScripts, "[Lumavale]\r\nAmountInFrontend=0.5 ; softer\r\n",
                   Place::kScripts, Place::kScripts, "", 1,
                   {"  Line 2: AmountInFrontend=0.5 ; softer\n",
-                   "  0x00726CEA := 00 00 00 3F     (AmountInFrontend)\n"}},
+                   "  @2 := 00 00 00 3F     (AmountInFrontend)\n"}},
         CheckCase{"NegativeAndHugeAmounts", Place::kScripts,
                   "[Lumavale]\r\nAmountInFrontend=-1\r\nAmountInGameplay=1e39\r\n",
                   Place::kScripts, Place::kScripts, "", 1,
                   {"An amount is meant to be 0 or more.\n", "reads it as infinity.\n",
-                   "  0x00A63FC0 := 00 00 80 7F     (AmountInGameplay)\n"}},
+                   "  @3 := 00 00 80 7F     (AmountInGameplay)\n"}},
         // The settings in the game folder while the plug-in and the check are in scripts.
         CheckCase{"SettingsInGameFolderFromScripts", Place::kGame, kAllKeys, Place::kScripts,
                   Place::kScripts, "", 1,
                   {"Settings file: none\n",
                    "There is another LumavaleSettings.ini in @game\\.",
                    "What to do: Move that file into @scripts\\\n",
-                   "  0x00B74D64      not written: Fog is off\n"}},
+                   "  @4      not written: Fog is off\n"}},
         CheckCase{"SettingsInGameFolderDropped", Place::kGame, kAllKeys, Place::kScripts,
                   Place::kScripts, "@game", 1,
                   {"Settings file: @game\\LumavaleSettings.ini\n", "There is no Lumavale.asi in @game\\.",

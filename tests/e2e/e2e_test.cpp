@@ -55,12 +55,13 @@ struct ProfileRead {
 };
 
 // The plug-in's five reads, in its order, with its defaults.
-const std::vector<ProfileRead> kPluginReads = {
-    {true, "Lumavale", "Enabled", "1"},
-    {false, "Lumavale", "AmountInFrontend", "0.800000"},
-    {false, "Lumavale", "AmountInGameplay", "1.250000"},
-    {true, "Other", "Fog", "0"},
-    {true, "Other", "RemoveSkyTextures", "0"}};
+const std::vector<ProfileRead> kPluginReads = [] {
+  std::vector<ProfileRead> reads;
+  for (const LumavaleRead& read : kLumavaleReads) {
+    reads.push_back({read.integer != 0, read.section, read.key, read.defaultText});
+  }
+  return reads;
+}();
 
 // Asks the system, through the host, what each read gives from the file (a missing
 // file gives the defaults): integers as decimal text, strings as they came.

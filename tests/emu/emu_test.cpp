@@ -40,8 +40,6 @@ constexpr char kRoot[] = "C:\\Lumavale Scenario";
 constexpr char kSettingsName[] = "LumavaleSettings.ini";
 constexpr std::uint32_t kMaxPath = 260;
 constexpr std::uint32_t kProbeKeys[] = {0x00824570, 0x0082457C, 0x008245B0, 0x008245BC};
-constexpr Address kRowAddresses[] = {0x00726B0A, 0x00726CEA, 0x00A63FC0,
-                                     0x00B74D64, 0x009EB588, 0x009EB9E8};
 
 std::string WindowsDirectory(const std::string& relative) {
   std::string path = kRoot;
@@ -100,6 +98,7 @@ std::optional<std::string> SettingsPath(const emu::Call& moduleName) {
   const std::size_t separator = moduleName.out.find_last_of("\\/");
   if (separator == std::string::npos) return std::nullopt;
   const std::string path = moduleName.out.substr(0, separator + 1) + kSettingsName;
+  // The settings path has a buffer of the same size as an amount.
   if (path.size() > sc::kAmountBufferSize - 1) return std::nullopt;
   return path;
 }
@@ -162,9 +161,9 @@ class StartUp {
     return call.result;
   }
 
-  std::string String(const char* key, const char* defaultText) {
+  std::string String(const char* section, const char* key, const char* defaultText) {
     const emu::Call& call = Take("GetPrivateProfileStringA");
-    EXPECT_EQ(call.text, (std::vector<std::string>{"Lumavale", key, defaultText, *path_}))
+    EXPECT_EQ(call.text, (std::vector<std::string>{section, key, defaultText, *path_}))
         << Describe(call);
     EXPECT_EQ(call.args.size() > 4 ? call.args[4] : 0u, sc::kAmountBufferSize) << Describe(call);
     return call.out;
@@ -173,11 +172,17 @@ class StartUp {
   void CheckProfileReads() {
     sc::Reads reads;  // the defaults, when nothing may be read
     if (path_) {
-      reads.enabled = Int("Lumavale", "Enabled", 1);
-      reads.frontend = String("AmountInFrontend", "0.800000");
-      reads.gameplay = String("AmountInGameplay", "1.250000");
-      reads.fog = Int("Other", "Fog", 0);
-      reads.removeSkyTextures = Int("Other", "RemoveSkyTextures", 0);
+      std::string got[LUMAVALE_READ_COUNT];
+      for (int i = 0; i < LUMAVALE_READ_COUNT; ++i) {
+        const LumavaleRead& read = kLumavaleReads[i];
+        got[i] = read.integer
+                     ? std::to_string(Int(read.section, read.key,
+                                          static_cast<std::uint32_t>(read.defaultNumber)))
+                     : String(read.section, read.key, read.defaultText);
+      }
+      reads = {static_cast<std::uint32_t>(std::stoul(got[LUMAVALE_ENABLED])), got[LUMAVALE_FRONTEND],
+               got[LUMAVALE_GAMEPLAY], static_cast<std::uint32_t>(std::stoul(got[LUMAVALE_FOG])),
+               static_cast<std::uint32_t>(std::stoul(got[LUMAVALE_SKY]))};
     }
     ASSERT_FALSE(testing::Test::HasFatalFailure());
     settings_ = sc::Expect(reads);
@@ -393,13 +398,13 @@ std::vector<std::string> OddAmounts() {
 
 std::vector<Case> Cases() {
   std::vector<Case> all;
-  for (std::size_t i = 0; i < std::size(kRowAddresses); ++i) {
-    Case c{"ProtectFailsOnRow_" + std::to_string(i + 1), AllOn(static_cast<int>(i))};
-    c.process.protectFails = {kRowAddresses[i]};
-    all.push_back(c);
-  }
   Case every{"ProtectFailsOnEveryRow", AllOn()};
-  every.process.protectFails.insert(std::begin(kRowAddresses), std::end(kRowAddresses));
+  for (const LumavaleRow& row : kLumavaleRows) {
+    Case c{"ProtectFailsOnRow_" + std::to_string(row.row), AllOn(row.row - 1)};
+    c.process.protectFails = {row.address};
+    all.push_back(c);
+    every.process.protectFails.insert(row.address);
+  }
   all.push_back(every);
   Case probe{"ProtectFailsOnProbe", AllOn()};
   probe.process.protectFails = {emu::kProbeAddress};
@@ -410,7 +415,10 @@ std::vector<Case> Cases() {
     all.push_back(known);
   }
   Case unmapped{"SpanPagesAbsent", AllOn()};
-  unmapped.process.unmappedPages = {0x00B74000, 0x009EB000};
+  // The pages of the one-byte rows.
+  for (const LumavaleRow& row : kLumavaleRows) {
+    if (row.width == 1) unmapped.process.unmappedPages.insert(row.address & ~(emu::kPageSize - 1));
+  }
   all.push_back(unmapped);
 
   Case nameFails{"ModuleNameFails", AllOn()};
@@ -608,11 +616,12 @@ TEST(Loader, HostPagesStartWithTheRotationsProtections) {
 // page as it was; the store there must stop the run, as it would fault the host.
 TEST(Loader, StoreToPageNotWritableStopsTheRun) {
   emu::Process process = AllOn(0);
-  ASSERT_EQ(emu::StartProtection(0x00726000, 0), emu::kPageExecuteRead);
-  process.protectPretends = {kRowAddresses[0]};
-  EXPECT_NE(emu::Run(process).error.find("store to a page not writable at 0x00726B0A"),
-            std::string::npos)
-      << emu::Run(process).error;
+  const Address first = kLumavaleRows[0].address;
+  ASSERT_EQ(emu::StartProtection(first & ~(emu::kPageSize - 1), 0), emu::kPageExecuteRead);
+  process.protectPretends = {first};
+  char expected[64];
+  std::snprintf(expected, sizeof expected, "store to a page not writable at 0x%08X", first);
+  EXPECT_NE(emu::Run(process).error.find(expected), std::string::npos) << emu::Run(process).error;
 }
 
 }  // namespace

@@ -36,12 +36,12 @@ std::string Hex(const emu::Outcome& outcome, emu::Address address, std::size_t w
   return text;
 }
 
-std::string Meaning(const Span& span, const emu::Outcome& outcome) {
+std::string Meaning(const LumavaleRow& span, const emu::Outcome& outcome) {
   const auto address = static_cast<emu::Address>(span.address);
   if (Hex(outcome, address, span.width, true) == Hex(outcome, address, span.width, false)) {
-    return span.row == 2 || span.row == 3 ? "untouched" : "off (untouched)";
+    return lumavale::spans::StoresAmount(span) ? "untouched" : "off (untouched)";
   }
-  if (span.row == 2 || span.row == 3) {
+  if (lumavale::spans::StoresAmount(span)) {
     std::uint32_t bits = 0;
     for (emu::Address i = 0; i < 4; ++i) {
       bits |= static_cast<std::uint32_t>(outcome.After(address + i)) << (8 * i);
@@ -72,11 +72,11 @@ const char* ProtectionName(std::uint32_t protection) {
 void PrintTable(const emu::Outcome& outcome) {
   std::printf("%-3s  %-10s  %-5s  %-17s  %-24s  %-24s  %s\n", "row", "address", "width",
               "condition", "bytes before", "bytes after", "value");
-  for (const Span& span : kSpans) {
+  for (const LumavaleRow& span : kLumavaleRows) {
     const auto address = static_cast<emu::Address>(span.address);
     std::printf("%-3d  0x%08lX  %-5u  %-17s  %-24s  %-24s  %s\n", span.row,
                 static_cast<unsigned long>(span.address), static_cast<unsigned>(span.width),
-                span.condition, Hex(outcome, address, span.width, false).c_str(),
+                lumavale::spans::ConditionName(span), Hex(outcome, address, span.width, false).c_str(),
                 Hex(outcome, address, span.width, true).c_str(), Meaning(span, outcome).c_str());
   }
   std::printf("\n%-10s  %-20s  %s\n", "page", "protection before", "protection after");

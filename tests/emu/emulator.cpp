@@ -10,6 +10,7 @@
 #include <stdexcept>
 
 #include "checker/profile_text.h"
+#include "spans.h"
 
 namespace lumavale::emu {
 namespace {
@@ -324,8 +325,8 @@ void Machine::BuildHost() {
   Map(process_.hostBase, kPageSize, kPageReadOnly, header);
   outcome_.pages.push_back({process_.hostBase, true, {}, {}, 0, 0});
 
-  for (std::size_t i = 0; i < std::size(kHostPages); ++i) {
-    const Address page = kHostPages[i];
+  for (std::size_t i = 0; i < HostPages().size(); ++i) {
+    const Address page = HostPages()[i];
     outcome_.pages.push_back({page, false, {}, {}, 0, 0});
     if (process_.unmappedPages.count(page) != 0) continue;
     outcome_.pages.back().mapped = true;
@@ -628,13 +629,22 @@ std::uint32_t Machine::ChangeProtection(Call& call) {
 
 }  // namespace
 
+const std::vector<Address>& HostPages() {
+  static const std::vector<Address> pages = [] {
+    std::vector<Address> all = {PageOf(kProbeAddress)};
+    for (const Address page : spans::Pages()) all.push_back(page);
+    return all;
+  }();
+  return pages;
+}
+
 std::uint8_t Sentinel(Address address) {
   return static_cast<std::uint8_t>(0xA0 | ((address * 7) & 0x1F));
 }
 
 std::uint32_t StartProtection(Address page, int rotate) {
-  for (std::size_t i = 0; i < std::size(kHostPages); ++i) {
-    if (kHostPages[i] == page) return StartProtectionAt(i, rotate);
+  for (std::size_t i = 0; i < HostPages().size(); ++i) {
+    if (HostPages()[i] == page) return StartProtectionAt(i, rotate);
   }
   return kPageReadOnly;  // the header page
 }

@@ -12,14 +12,16 @@
 #include <string>
 #include <vector>
 
+#include "contract.h"
+
 namespace lumavale::emu {
 
 using Address = std::uint32_t;
 using Bytes = std::vector<std::uint8_t>;
 
 inline constexpr Address kPageSize = 0x1000;
-inline constexpr Address kDefaultHostBase = 0x00400000;
-inline constexpr Address kProbeAddress = 0x00406A20;
+inline constexpr Address kDefaultHostBase = LUMAVALE_HOST_IMAGE_BASE;
+inline constexpr Address kProbeAddress = LUMAVALE_PROBE_ADDRESS;
 
 // Win32 page protections.
 inline constexpr std::uint32_t kPageNoAccess = 0x01;
@@ -29,8 +31,7 @@ inline constexpr std::uint32_t kPageExecuteRead = 0x20;
 inline constexpr std::uint32_t kPageExecuteReadWrite = 0x40;
 
 // The host pages besides the header: the probe byte's and the patched spans'.
-inline constexpr Address kHostPages[] = {0x00406000, 0x00726000, 0x009EB000, 0x00A63000,
-                                         0x00B74000};
+const std::vector<Address>& HostPages();
 
 // DllMain's reasons, in the order the loader gives them.
 inline constexpr std::uint32_t kReasons[] = {1, 2, 3, 0};

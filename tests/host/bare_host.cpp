@@ -28,7 +28,7 @@ const char* State(std::uintptr_t address) {
 }
 
 void PrintStates() {
-  for (const Span& span : kSpans) std::printf("span %d %s\n", span.row, State(span.address));
+  for (const LumavaleRow& span : kLumavaleRows) std::printf("span %d %s\n", span.row, State(span.address));
 }
 
 }  // namespace

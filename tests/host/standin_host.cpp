@@ -24,16 +24,21 @@ namespace {
 
 using Address = std::uintptr_t;
 
-constexpr Address kImageBase = 0x00400000;
-constexpr Address kProbeAddress = 0x00406A20;
+using lumavale::spans::ConditionName;
+using Span = LumavaleRow;
+constexpr Address kImageBase = LUMAVALE_HOST_IMAGE_BASE;
+constexpr Address kProbeAddress = LUMAVALE_PROBE_ADDRESS;
 constexpr std::size_t kPageSize = 0x1000;
 // Bytes shown and guarded on each side of a span.
 constexpr std::size_t kPad = 8;
 
 // The pages whose bytes and protection are watched: the header (read for the host
 // key), the probe byte's page and the span pages.
-constexpr Address kWatchedPages[] = {kImageBase, 0x00406000, 0x00726000,
-                                     0x009EB000, 0x00A63000, 0x00B74000};
+const std::vector<Address> kWatchedPages = [] {
+  std::vector<Address> pages = {kImageBase, kProbeAddress & ~Address{0xFFF}};
+  for (const std::uint32_t page : lumavale::spans::Pages()) pages.push_back(page);
+  return pages;
+}();
 
 // Given in turn to the probe and span pages (the header keeps its own), so that each
 // protection is met; --rotate shifts the assignment.
@@ -59,7 +64,7 @@ bool Inside(Address first, std::size_t size, const void* block, std::size_t bloc
 
 bool LayoutCoversEverything() {
   if (!Inside(kProbeAddress, 1, lowSpace, sizeof lowSpace)) return false;
-  for (const Span& span : kSpans) {
+  for (const Span& span : kLumavaleRows) {
     if (!Inside(span.address - kPad, span.width + 2 * kPad, highSpace, sizeof highSpace)) {
       return false;
     }
@@ -116,7 +121,7 @@ unsigned char ByteAt(const Snapshot& snapshot, Address address) {
 }
 
 bool InSomeSpan(Address address) {
-  for (const Span& span : kSpans) {
+  for (const Span& span : kLumavaleRows) {
     if (address - span.address < span.width) return true;
   }
   return false;
@@ -197,7 +202,7 @@ float FloatAt(const Snapshot& snapshot, Address address) {
 // What a span's bytes mean to the game, in words.
 std::string Meaning(const Span& span, const Snapshot& before, const Snapshot& after) {
   const std::string now = Hex(after, span.address, span.width);
-  if (span.row == 2 || span.row == 3) {
+  if (lumavale::spans::StoresAmount(span)) {
     char text[32];
     std::snprintf(text, sizeof text, "%g", static_cast<double>(FloatAt(after, span.address)));
     return text;
@@ -225,7 +230,7 @@ const char* ProtectionName(DWORD protection) {
 void PrintTable(const Snapshot& before, const Snapshot& after) {
   std::printf("%-3s  %-10s  %-5s  %-17s  %-24s  %-24s  %s\n", "row", "address", "width",
               "condition", "bytes before", "bytes after", "value");
-  for (const Span& span : kSpans) {
+  for (const Span& span : kLumavaleRows) {
     std::string was;
     std::string now;
     for (std::size_t i = 0; i < span.width; ++i) {
@@ -234,7 +239,7 @@ void PrintTable(const Snapshot& before, const Snapshot& after) {
     }
     std::printf("%-3d  0x%08lX  %-5u  %-17s  %-24s  %-24s  %s\n", span.row,
                 static_cast<unsigned long>(span.address), static_cast<unsigned>(span.width),
-                span.condition, was.c_str(), now.c_str(), Meaning(span, before, after).c_str());
+                ConditionName(span), was.c_str(), now.c_str(), Meaning(span, before, after).c_str());
   }
   std::printf("\n%-10s  %-20s  %s\n", "page", "protection before", "protection after");
   for (std::size_t i = 0; i < std::size(kWatchedPages); ++i) {
@@ -244,7 +249,7 @@ void PrintTable(const Snapshot& before, const Snapshot& after) {
 }
 
 void PrintRecords(const Snapshot& before, const Snapshot& after, const Snapshot& final) {
-  for (const Span& span : kSpans) {
+  for (const Span& span : kLumavaleRows) {
     const Address first = span.address - kPad;
     const std::size_t size = span.width + 2 * kPad;
     std::printf("span %d %08lX %u %u %s %s %s\n", span.row,
@@ -309,7 +314,7 @@ int main(int argc, char** argv) {
     const auto byte = static_cast<unsigned char>(probeByte);
     prepared = PokeBytes(kProbeAddress, &byte, 1) && prepared;
   }
-  for (const Span& span : kSpans) {
+  for (const Span& span : kLumavaleRows) {
     for (Address a = span.address - kPad; a < span.address + span.width + kPad; ++a) {
       *At(a) = Sentinel(a);
     }

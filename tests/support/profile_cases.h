@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "contract.h"
+
 namespace lumavale::testing {
 
 // What the five reads of the plug-in give for a file, as Wine 8 gives them for the
@@ -25,6 +27,12 @@ struct ProfileCase {
 // Cases print as their names, not as the bytes of the struct.
 inline void PrintTo(const ProfileCase& c, std::ostream* os) { *os << c.name; }
 
+// The case's five values in the order of the plug-in's reads, integers in decimal.
+inline std::vector<std::string> Values(const ProfileCase& c) {
+  return {std::to_string(c.enabled), c.frontend, c.gameplay, std::to_string(c.fog),
+          std::to_string(c.sky)};
+}
+
 // `text` as a file saved as "Unicode": UTF-16, behind its byte order mark or without.
 inline std::string Utf16(const std::string& text, bool bigEndian, bool marked = true) {
   std::string bytes = !marked ? "" : bigEndian ? "\xFE\xFF" : "\xFF\xFE";
@@ -33,8 +41,8 @@ inline std::string Utf16(const std::string& text, bool bigEndian, bool marked = 
 }
 
 inline const std::vector<ProfileCase>& ProfileCases() {
-  const std::string kD1 = "0.800000";
-  const std::string kD2 = "1.250000";
+  const std::string kD1 = kLumavaleReads[LUMAVALE_FRONTEND].defaultText;
+  const std::string kD2 = kLumavaleReads[LUMAVALE_GAMEPLAY].defaultText;
   const std::string kUnicode = "[Lumavale]\r\nAmountInFrontend=2.5\r\n[Other]\r\nFog=1\r\n";
   const std::string kLong(300, '7');
   static const std::vector<ProfileCase> cases = {

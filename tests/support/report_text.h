@@ -1,7 +1,10 @@
 #pragma once
 // The settings check's report as a test reads it.
 
+#include <cstdio>
 #include <string>
+
+#include "contract.h"
 
 namespace lumavale::testing {
 
@@ -18,6 +21,18 @@ inline std::string Flat(const std::string& text) {
     flat += ' ';
   }
   return flat;
+}
+
+// Expected report text names the rows' addresses @1 to @6, the contract's rows;
+// this writes them out as the report does ("0x" and eight hexadecimal digits).
+inline std::string At(std::string text) {
+  for (std::size_t at = text.find('@'); at != std::string::npos; at = text.find('@', at + 1)) {
+    if (at + 1 >= text.size() || text[at + 1] < '1' || text[at + 1] > '0' + LUMAVALE_ROW_COUNT) continue;
+    char address[16];
+    std::snprintf(address, sizeof address, "0x%08X", kLumavaleRows[text[at + 1] - '1'].address);
+    text.replace(at, 2, address);
+  }
+  return text;
 }
 
 }  // namespace lumavale::testing

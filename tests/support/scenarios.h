@@ -18,11 +18,11 @@
 #include <vector>
 
 #include "c_number.h"
+#include "contract.h"
 
 namespace lumavale::scenarios {
 
-// The plug-in reads its amounts into a buffer of this size.
-inline constexpr std::uint32_t kAmountBufferSize = 255;
+inline constexpr std::uint32_t kAmountBufferSize = LUMAVALE_AMOUNT_BUFFER_SIZE;
 
 inline const std::filesystem::path kSampleSettings =
     std::filesystem::path(LUMAVALE_SOURCE_DIR) / "package/LumavaleSettings.ini";
@@ -160,11 +160,11 @@ inline void PrintTo(const Scenario& scenario, std::ostream* out) { *out << scena
 
 // What the five profile reads gave, in the plug-in's order.
 struct Reads {
-  std::uint32_t enabled = 1;
-  std::string frontend = "0.800000";
-  std::string gameplay = "1.250000";
-  std::uint32_t fog = 0;
-  std::uint32_t removeSkyTextures = 0;
+  std::uint32_t enabled = static_cast<std::uint32_t>(kLumavaleReads[LUMAVALE_ENABLED].defaultNumber);
+  std::string frontend = kLumavaleReads[LUMAVALE_FRONTEND].defaultText;
+  std::string gameplay = kLumavaleReads[LUMAVALE_GAMEPLAY].defaultText;
+  std::uint32_t fog = static_cast<std::uint32_t>(kLumavaleReads[LUMAVALE_FOG].defaultNumber);
+  std::uint32_t removeSkyTextures = static_cast<std::uint32_t>(kLumavaleReads[LUMAVALE_SKY].defaultNumber);
 };
 
 struct Settings {
@@ -211,10 +211,15 @@ struct Row {
 };
 
 inline std::vector<Row> ExpectedRows(const Settings& s) {
-  return {
-      {1, 0x00726B0A, 4, s.enabled, 0x009E9920},     {2, 0x00726CEA, 4, true, s.frontendBits},
-      {3, 0x00A63FC0, 4, true, s.gameplayBits},      {4, 0x00B74D64, 1, s.fog, 0x01},
-      {5, 0x009EB588, 1, s.removeSkyTextures, 0x00}, {6, 0x009EB9E8, 1, s.removeSkyTextures, 0x00}};
+  // By read: whether a switch is on, and an amount's bits.
+  const bool on[LUMAVALE_READ_COUNT] = {s.enabled, true, true, s.fog, s.removeSkyTextures};
+  const std::uint32_t bits[LUMAVALE_READ_COUNT] = {0, s.frontendBits, s.gameplayBits, 0, 0};
+  std::vector<Row> rows;
+  for (const LumavaleRow& row : kLumavaleRows) {
+    rows.push_back({row.row, row.address, row.width, row.condition < 0 || on[row.condition],
+                    row.amount < 0 ? row.constant : bits[row.amount]});
+  }
+  return rows;
 }
 
 }  // namespace lumavale::scenarios

@@ -20,8 +20,8 @@ namespace {
 
 using testing::HostMemory;
 
-constexpr HostAddress kBase = 0x00400000;
-constexpr HostAddress kProbeAddress = 0x00406A20;
+constexpr HostAddress kBase = LUMAVALE_HOST_IMAGE_BASE;
+constexpr HostAddress kProbeAddress = LUMAVALE_PROBE_ADDRESS;
 
 [[noreturn]] void Finish(const char* failure) {
   if (failure != nullptr) std::fputs(failure, stderr);
@@ -62,7 +62,7 @@ void WholePatchSetDetectsOnce() {
 void UnknownHostStillPatched() {
   HostMemory memory{Pages()};
   PrepareHost(0x00401234);
-  HostMemory::Fill(0x00726B0A, 4, 0xCC);
+  HostMemory::Fill(kLumavaleRows[0].address, 4, 0xCC);
   ApplyPatchSet({true, 0.8f, 1.25f, false, false});
   const HostIdentity& identity = GetHostIdentity();
   if (std::strcmp(identity.displayName, "Farglow.asi") != 0) Finish("displayName not set");
@@ -74,7 +74,7 @@ void UnknownHostStillPatched() {
   for (std::uint8_t field : fields) {
     if (field != 0) Finish("an identification field is set for an unknown host");
   }
-  if (HostMemory::Read(0x00726B0A, 4) != std::vector<std::uint8_t>{0x20, 0x99, 0x9E, 0x00}) {
+  if (HostMemory::Read(kLumavaleRows[0].address, 4) != testing::LittleEndian(kLumavaleRows[0].constant, 4)) {
     Finish("row 1 not written for an unknown host");
   }
   Finish(nullptr);

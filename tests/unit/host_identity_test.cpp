@@ -14,8 +14,8 @@ namespace {
 using testing::HostMemory;
 using testing::WriteHostHeader;
 
-constexpr HostAddress kPreferredBase = 0x00400000;
-constexpr HostAddress kProbeAddress = 0x00406A20;
+constexpr HostAddress kPreferredBase = LUMAVALE_HOST_IMAGE_BASE;
+constexpr HostAddress kProbeAddress = LUMAVALE_PROBE_ADDRESS;
 
 struct Expected {
   bool known;

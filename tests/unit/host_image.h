@@ -16,7 +16,7 @@ inline void WriteHostHeader(HostAddress base, HostAddress entryKey) {
   HostBytes(base)[1] = 'Z';
   HostMemory::WriteU32(base + 0x3C, kNewHeader);
   HostMemory::WriteU32(base + kNewHeader, 0x00004550);  // "PE\0\0"
-  HostMemory::WriteU32(base + kNewHeader + 0x28, entryKey - 0x00400000);
+  HostMemory::WriteU32(base + kNewHeader + 0x28, entryKey - LUMAVALE_HOST_IMAGE_BASE);
 }
 
 }  // namespace lumavale::testing

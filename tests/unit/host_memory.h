@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "spans.h"
 
 namespace lumavale::testing {
 
@@ -49,7 +50,7 @@ class HostMemory {
 };
 
 // The pages that hold the six patched spans.
-inline std::vector<HostAddress> PatchPages() { return {0x00726000, 0x00A63000, 0x00B74000, 0x009EB000}; }
+inline std::vector<HostAddress> PatchPages() { return spans::Pages(); }
 
 inline std::vector<std::uint8_t> LittleEndian(std::uint32_t value, std::uint32_t width) {
   std::vector<std::uint8_t> bytes;

@@ -21,22 +21,15 @@ using testing::LittleEndian;
 constexpr std::uint8_t kSentinel = 0xCC;
 constexpr std::uint32_t kHostProtection = 0x20;  // PAGE_EXECUTE_READ, as reported by the fake
 
-struct Row {
-  HostAddress address;
-  std::uint32_t width;
-};
-// The host's spans as the game's modders documented them, in patch order.
-constexpr Row kRows[] = {{0x00726B0A, 4}, {0x00726CEA, 4}, {0x00A63FC0, 4},
-                         {0x00B74D64, 1}, {0x009EB588, 1}, {0x009EB9E8, 1}};
+using Row = LumavaleRow;
+const auto& kRows = kLumavaleRows;
 
 std::vector<std::uint8_t> ExpectedBytes(std::size_t row, const PluginSettings& settings) {
-  switch (row) {
-    case 0: return {0x20, 0x99, 0x9E, 0x00};
-    case 1: return LittleEndian(std::bit_cast<std::uint32_t>(settings.amountInFrontend), 4);
-    case 2: return LittleEndian(std::bit_cast<std::uint32_t>(settings.amountInGameplay), 4);
-    case 3: return {0x01};
-    default: return {0x00};
-  }
+  const Row& expected = kRows[row];
+  const float amount = expected.amount == LUMAVALE_FRONTEND ? settings.amountInFrontend
+                                                            : settings.amountInGameplay;
+  return LittleEndian(expected.amount < 0 ? expected.constant : std::bit_cast<std::uint32_t>(amount),
+                      expected.width);
 }
 
 class PatchSetTest : public ::testing::Test {
@@ -107,36 +100,36 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& param) { return param.param.name; });
 
 TEST_F(PatchSetTest, FailedProtectionChangeStoresNothingThereAndTheWalkGoesOn) {
-  fake::State().failingProtection = {0x00726B0A, 0x00A63FC0, 0x009EB588};
-  ApplyPatchSet({true, 0.8f, 1.25f, true, true});
+  // Rows 1, 3 and 5 cannot be opened.
+  for (std::size_t r = 0; r < std::size(kRows); r += 2) fake::State().failingProtection.insert(kRows[r].address);
+  const PluginSettings settings{true, 0.8f, 1.25f, true, true};
+  ApplyPatchSet(settings);
 
   // Every row is attempted in order; a failed open is neither stored nor restored.
   std::vector<std::pair<HostAddress, std::uint32_t>> seen;
   for (const auto& call : fake::State().protectionCalls) seen.emplace_back(call.address, call.protection);
-  const std::vector<std::pair<HostAddress, std::uint32_t>> expected = {
-      {0x00726B0A, 0x40},
-      {0x00726CEA, 0x40}, {0x00726CEA, kHostProtection},
-      {0x00A63FC0, 0x40},
-      {0x00B74D64, 0x40}, {0x00B74D64, kHostProtection},
-      {0x009EB588, 0x40},
-      {0x009EB9E8, 0x40}, {0x009EB9E8, kHostProtection}};
+  std::vector<std::pair<HostAddress, std::uint32_t>> expected;
+  for (std::size_t r = 0; r < std::size(kRows); ++r) {
+    expected.emplace_back(kRows[r].address, 0x40);
+    if (r % 2 == 1) expected.emplace_back(kRows[r].address, kHostProtection);
+  }
   EXPECT_EQ(seen, expected);
-  EXPECT_EQ(HostMemory::Read(0x00726B0A, 4), std::vector<std::uint8_t>(4, kSentinel));
-  EXPECT_EQ(HostMemory::Read(0x00A63FC0, 4), std::vector<std::uint8_t>(4, kSentinel));
-  EXPECT_EQ(HostMemory::Read(0x009EB588, 1), std::vector<std::uint8_t>(1, kSentinel));
-  EXPECT_EQ(HostMemory::Read(0x00726CEA, 4), LittleEndian(0x3F4CCCCD, 4));
-  EXPECT_EQ(HostMemory::Read(0x00B74D64, 1), std::vector<std::uint8_t>{0x01});
-  EXPECT_EQ(HostMemory::Read(0x009EB9E8, 1), std::vector<std::uint8_t>{0x00});
+  for (std::size_t r = 0; r < std::size(kRows); ++r) {
+    EXPECT_EQ(HostMemory::Read(kRows[r].address, kRows[r].width),
+              r % 2 == 0 ? std::vector<std::uint8_t>(kRows[r].width, kSentinel) : ExpectedBytes(r, settings))
+        << "row " << r + 1;
+  }
 }
 
 TEST_F(PatchSetTest, WritableSpanIsStillOpenedAndItsProtectionPutBack) {
   fake::State().reportedProtection = 0x04;  // PAGE_READWRITE
-  ProtectedWrite(0x00726CEA, 4, 0x11223344);
+  const HostAddress span = kRows[1].address;
+  ProtectedWrite(span, 4, 0x11223344);
   const auto& calls = fake::State().protectionCalls;
   ASSERT_EQ(calls.size(), 2u);
   EXPECT_EQ(calls[0].protection, kPageExecuteReadWrite);
   EXPECT_EQ(calls[1].protection, 0x04u);
-  EXPECT_EQ(HostMemory::Read(0x00726CEA, 4), (std::vector<std::uint8_t>{0x44, 0x33, 0x22, 0x11}));
+  EXPECT_EQ(HostMemory::Read(span, 4), (std::vector<std::uint8_t>{0x44, 0x33, 0x22, 0x11}));
 }
 
 }  // namespace

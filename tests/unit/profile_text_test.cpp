@@ -14,11 +14,15 @@ class ProfileReads : public ::testing::TestWithParam<testing::ProfileCase> {};
 TEST_P(ProfileReads, FileTextGivesWhatThePlatformReads) {
   const testing::ProfileCase& c = GetParam();
   const std::vector<Line> lines = Scan(c.text);
-  EXPECT_EQ(Int(lines, "Lumavale", "Enabled", 1), c.enabled);
-  EXPECT_EQ(String(lines, "Lumavale", "AmountInFrontend", "0.800000", 255), c.frontend);
-  EXPECT_EQ(String(lines, "Lumavale", "AmountInGameplay", "1.250000", 255), c.gameplay);
-  EXPECT_EQ(Int(lines, "Other", "Fog", 0), c.fog);
-  EXPECT_EQ(Int(lines, "Other", "RemoveSkyTextures", 0), c.sky);
+  const std::vector<std::string> expected = testing::Values(c);
+  for (int i = 0; i < LUMAVALE_READ_COUNT; ++i) {
+    const LumavaleRead& read = kLumavaleReads[i];
+    EXPECT_EQ(read.integer ? std::to_string(Int(lines, read.section, read.key, read.defaultNumber))
+                           : String(lines, read.section, read.key, read.defaultText,
+                                    LUMAVALE_AMOUNT_BUFFER_SIZE),
+              expected[static_cast<std::size_t>(i)])
+        << read.key;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, ProfileReads, ::testing::ValuesIn(testing::ProfileCases()),

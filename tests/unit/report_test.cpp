@@ -6,18 +6,22 @@
 #include <string>
 #include <vector>
 
+#include "contract.h"
 #include "fake_platform.h"
 #include "report_text.h"
 
 namespace lumavale::check {
 namespace {
+using lumavale::testing::At;
 using lumavale::testing::Flat;
 
 constexpr char kGame[] = "C:\\Games\\Host\\";
 constexpr char kScripts[] = "C:\\Games\\Host\\scripts\\";
 const std::string kSettingsName = "LumavaleSettings.ini";
 
-bool Has(const std::string& text, const std::string& part) {
+// Row addresses in `part` are written @1 to @6.
+bool Has(const std::string& text, const std::string& written) {
+  const std::string part = At(written);
   return text.find(part) != std::string::npos || Flat(text).find(part) != std::string::npos;
 }
 
@@ -43,11 +47,9 @@ void PrintTo(const RowsCase& c, std::ostream* os) { *os << c.name; }
 
 class RowsCases : public ::testing::TestWithParam<RowsCase> {};
 
-const std::vector<std::string> kAllAddresses = {"0x00726B0A", "0x00726CEA", "0x00A63FC0",
-                                                "0x00B74D64", "0x009EB588", "0x009EB9E8"};
 
 // Expected bytes follow the rules: Enabled stores 0x009E9920, an amount its float
-// bits, Fog 01, RemoveSkyTextures 00 twice; all little-endian.
+// bits, Fog 01, RemoveSkyTextures 00 twice; all little-endian. Rows are named @1 to @6.
 TEST_P(RowsCases, ReportListsExactlyTheRowsThePlugInWrites) {
   fake::State() = {};
   const std::string file = kScripts + kSettingsName;
@@ -61,11 +63,11 @@ TEST_P(RowsCases, ReportListsExactlyTheRowsThePlugInWrites) {
   const std::string rows = text.substr(rowsAt);
   std::size_t after = 0;
   for (const std::string& row : GetParam().written) {
-    const std::size_t at = rows.find("  " + row + " ", after);
+    const std::size_t at = rows.find("  " + At(row) + " ", after);
     EXPECT_NE(at, std::string::npos) << "missing or out of order: " << row << "\n" << text;
     if (at != std::string::npos) after = at;
   }
-  for (const std::string& address : kAllAddresses) {
+  for (const std::string address : {"@1", "@2", "@3", "@4", "@5", "@6"}) {
     const bool written = std::any_of(GetParam().written.begin(), GetParam().written.end(),
                                       [&](const std::string& row) { return row.starts_with(address); });
     EXPECT_EQ(Has(rows, address + " :="), written) << address << "\n" << text;
@@ -79,47 +81,47 @@ INSTANTIATE_TEST_SUITE_P(
     Files, RowsCases,
     ::testing::Values(
         RowsCase{"EmptyFileGivesDefaults", "",
-                 {"0x00726B0A := 20 99 9E 00", "0x00726CEA := CD CC 4C 3F", "0x00A63FC0 := 00 00 A0 3F"},
+                 {"@1 := 20 99 9E 00", "@2 := CD CC 4C 3F", "@3 := 00 00 A0 3F"},
                  {"[Lumavale] Enabled: not set: default 1", "[Other] Fog: not set: default 0",
                   "[Lumavale] AmountInFrontend: not set: default 0.800000",
-                  "-> lighting effect: on, 0x00726B0A := 20 99 9E 00",
-                  "-> amount in menus: 0.8, 0x00726CEA := CD CC 4C 3F",
+                  "-> lighting effect: on, @1 := 20 99 9E 00",
+                  "-> amount in menus: 0.8, @2 := CD CC 4C 3F",
                   "-> fog: off (the game's own setting stays), nothing written",
                   "-> sky textures: kept, nothing written"},
                  kStatusClean},
         RowsCase{"EverySwitchOn",
                  "[Lumavale]\nEnabled=1\nAmountInFrontend=0.5\nAmountInGameplay=2\n"
                  "[Other]\nFog=1\nRemoveSkyTextures=1\n",
-                 {"0x00726B0A := 20 99 9E 00", "0x00726CEA := 00 00 00 3F", "0x00A63FC0 := 00 00 00 40",
-                  "0x00B74D64 := 01", "0x009EB588 := 00", "0x009EB9E8 := 00"},
+                 {"@1 := 20 99 9E 00", "@2 := 00 00 00 3F", "@3 := 00 00 00 40",
+                  "@4 := 01", "@5 := 00", "@6 := 00"},
                  {"[Lumavale] AmountInGameplay: \"2\" (line 4)", "[Other] Fog: \"1\" (line 6)",
-                  "-> fog: on, 0x00B74D64 := 01",
-                  "-> sky textures: removed, 0x009EB588 := 00, 0x009EB9E8 := 00"},
+                  "-> fog: on, @4 := 01",
+                  "-> sky textures: removed, @5 := 00, @6 := 00"},
                  kStatusClean},
         RowsCase{"EffectOffStillWritesAmounts", "[Lumavale]\nEnabled=0\n",
-                 {"0x00726CEA := CD CC 4C 3F", "0x00A63FC0 := 00 00 A0 3F"},
+                 {"@2 := CD CC 4C 3F", "@3 := 00 00 A0 3F"},
                  {"-> lighting effect: off, nothing written"},
                  kStatusClean},
         RowsCase{"DecimalCommaWritesOne", "[Lumavale]\nAmountInGameplay=1,5\n",
-                 {"0x00726B0A := 20 99 9E 00", "0x00726CEA := CD CC 4C 3F", "0x00A63FC0 := 00 00 80 3F"},
-                 {"[Lumavale] AmountInGameplay: \"1,5\" (line 2)", "-> amount in play: 1, 0x00A63FC0"},
+                 {"@1 := 20 99 9E 00", "@2 := CD CC 4C 3F", "@3 := 00 00 80 3F"},
+                 {"[Lumavale] AmountInGameplay: \"1,5\" (line 2)", "-> amount in play: 1, @3"},
                  kStatusWarnings},
         RowsCase{"WordSwitchIsOff", "[Other]\nFog=true\n",
-                 {"0x00726B0A := 20 99 9E 00", "0x00726CEA := CD CC 4C 3F", "0x00A63FC0 := 00 00 A0 3F"},
+                 {"@1 := 20 99 9E 00", "@2 := CD CC 4C 3F", "@3 := 00 00 A0 3F"},
                  {"[Other] Fog: \"true\" (line 2)", "-> fog: off"},
                  kStatusWarnings},
         RowsCase{"FirstOfTwoKeysCounts", "[Other]\nFog=1\nFog=0\n",
-                 {"0x00726B0A := 20 99 9E 00", "0x00726CEA := CD CC 4C 3F", "0x00A63FC0 := 00 00 A0 3F",
-                  "0x00B74D64 := 01"},
+                 {"@1 := 20 99 9E 00", "@2 := CD CC 4C 3F", "@3 := 00 00 A0 3F",
+                  "@4 := 01"},
                  {"[Other] Fog: \"1\" (line 2)"},
                  kStatusWarnings},
         RowsCase{"KeyWithoutEqualsTakesDefault", "[Lumavale]\nAmountInGameplay\n",
-                 {"0x00726B0A := 20 99 9E 00", "0x00726CEA := CD CC 4C 3F", "0x00A63FC0 := 00 00 A0 3F"},
+                 {"@1 := 20 99 9E 00", "@2 := CD CC 4C 3F", "@3 := 00 00 A0 3F"},
                  {"[Lumavale] AmountInGameplay: no value (line 2): default 1.250000"},
                  kStatusWarnings},
         RowsCase{"HugeAmountIsInfinity", "[Lumavale]\nAmountInFrontend=1e39\n",
-                 {"0x00726B0A := 20 99 9E 00", "0x00726CEA := 00 00 80 7F", "0x00A63FC0 := 00 00 A0 3F"},
-                 {"-> amount in menus: infinity, 0x00726CEA := 00 00 80 7F"},
+                 {"@1 := 20 99 9E 00", "@2 := 00 00 80 7F", "@3 := 00 00 A0 3F"},
+                 {"-> amount in menus: infinity, @2 := 00 00 80 7F"},
                  kStatusWarnings}),
     [](const auto& param) { return param.param.name; });
 
@@ -210,7 +212,7 @@ TEST(CheckSettings, WithoutArgumentChecksTheFileBesideTheProgram) {
   fake::State().existingFiles = {kAsiInScripts};
   const Report report = CheckSettings(nullptr);
   EXPECT_TRUE(Has(report.text, "Settings file: " + kInScripts + "\n")) << report.text;
-  EXPECT_TRUE(Has(report.text, "0x00B74D64 := 01")) << report.text;
+  EXPECT_TRUE(Has(report.text, "@4 := 01")) << report.text;
   EXPECT_EQ(report.status, kStatusClean);
 }
 
@@ -221,7 +223,7 @@ TEST(CheckSettings, WithoutArgumentAndWithoutFileTheDefaultsApply) {
   const Report report = CheckSettings(nullptr);
   EXPECT_TRUE(Has(report.text, "Settings file: none")) << report.text;
   EXPECT_TRUE(Has(report.text, "the plug-in uses the defaults")) << report.text;
-  EXPECT_TRUE(Has(report.text, "0x00A63FC0 := 00 00 A0 3F")) << report.text;
+  EXPECT_TRUE(Has(report.text, "@3 := 00 00 A0 3F")) << report.text;
   EXPECT_EQ(report.status, kStatusClean);
 }
 
@@ -240,7 +242,7 @@ TEST(CheckSettings, ProgramPathTooLongForThePlugIn) {
   fake::State().moduleFileName = "C:\\" + std::string(250, 'd') + "\\LumavaleCheck.exe";
   const Report report = CheckSettings(nullptr);
   EXPECT_EQ(FileProblems(report), std::vector<Problem>{Problem::kPathTooLong}) << report.text;
-  EXPECT_TRUE(Has(report.text, "0x00A63FC0 := 00 00 A0 3F")) << "defaults\n" << report.text;
+  EXPECT_TRUE(Has(report.text, "@3 := 00 00 A0 3F")) << "defaults\n" << report.text;
   EXPECT_TRUE(Has(report.text, "Settings file: cannot be read from this folder\n")) << report.text;
   EXPECT_FALSE(Has(report.text, "Settings file: none")) << report.text;
   EXPECT_TRUE(fake::State().profileReads.empty()) << "no file to read";
@@ -254,7 +256,7 @@ TEST(CheckSettings, GivenPathTooLongReadsAsDefaults) {
   fake::State().existingFiles = {folder + "Lumavale.asi"};
   const Report report = CheckSettings((folder + kSettingsName).c_str());
   EXPECT_EQ(FileProblems(report), std::vector<Problem>{Problem::kPathTooLong}) << report.text;
-  EXPECT_FALSE(Has(report.text, "0x00B74D64 := 01")) << "the plug-in cannot read it\n" << report.text;
+  EXPECT_FALSE(Has(report.text, "@4 := 01")) << "the plug-in cannot read it\n" << report.text;
 }
 
 TEST(CheckSettings, BareNameIsTakenFromTheCurrentFolder) {
@@ -264,7 +266,7 @@ TEST(CheckSettings, BareNameIsTakenFromTheCurrentFolder) {
   fake::State().existingFiles = {kAsiInScripts};
   const Report report = CheckSettings(kSettingsName.c_str());
   EXPECT_TRUE(Has(report.text, "Settings file: " + kInScripts + "\n")) << report.text;
-  EXPECT_TRUE(Has(report.text, "0x00B74D64 := 01")) << report.text;
+  EXPECT_TRUE(Has(report.text, "@4 := 01")) << report.text;
   // The reads went to the whole path, never to a bare name.
   for (const std::string& read : fake::State().profileReads) {
     EXPECT_TRUE(read.ends_with("@" + kInScripts)) << read;
@@ -286,10 +288,11 @@ TEST(CheckSettings, ReadsTheFileThroughThePlugInsReads) {
   fake::State().existingFiles = {kAsiInScripts};
   CheckSettings(kInScripts.c_str());
   const std::string at = "@" + kInScripts;
-  EXPECT_EQ(fake::State().profileReads,
-            (std::vector<std::string>{"Lumavale/Enabled" + at, "Lumavale/AmountInFrontend" + at,
-                                      "Lumavale/AmountInGameplay" + at, "Other/Fog" + at,
-                                      "Other/RemoveSkyTextures" + at}));
+  std::vector<std::string> expected;
+  for (const LumavaleRead& read : kLumavaleReads) {
+    expected.push_back(std::string(read.section) + "/" + read.key + at);
+  }
+  EXPECT_EQ(fake::State().profileReads, expected);
   EXPECT_TRUE(fake::State().protectionCalls.empty()) << "the check writes nothing";
 }
 

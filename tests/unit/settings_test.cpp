@@ -10,6 +10,7 @@
 #include <string>
 
 #include "c_number.h"
+#include "contract.h"
 #include "fake_platform.h"
 
 namespace lumavale {
@@ -186,10 +187,11 @@ TEST(LoadSettings, KeysAreReadInOrderFromTheGivenFile) {
   fake::State() = {};
   LoadSettings(PathOf(kFile));
   const std::string at = std::string("@") + kFile;
-  EXPECT_EQ(fake::State().profileReads,
-            (std::vector<std::string>{"Lumavale/Enabled" + at, "Lumavale/AmountInFrontend" + at,
-                                      "Lumavale/AmountInGameplay" + at, "Other/Fog" + at,
-                                      "Other/RemoveSkyTextures" + at}));
+  std::vector<std::string> expected;
+  for (const LumavaleRead& read : kLumavaleReads) {
+    expected.push_back(std::string(read.section) + "/" + read.key + at);
+  }
+  EXPECT_EQ(fake::State().profileReads, expected);
 }
 
 TEST(LoadSettings, DefaultTextsAreWhatPercentFPrints) {

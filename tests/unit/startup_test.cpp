@@ -29,26 +29,28 @@ TEST_F(StartupTest, NotificationsOtherThanAttachDoNothing) {
   }
   EXPECT_TRUE(fake::State().profileReads.empty());
   EXPECT_TRUE(fake::State().protectionCalls.empty());
-  EXPECT_EQ(HostMemory::Read(0x00726B0A, 4), std::vector<std::uint8_t>(4, 0xCC));
+  EXPECT_EQ(HostMemory::Read(kLumavaleRows[0].address, 4), std::vector<std::uint8_t>(4, 0xCC));
 }
 
 TEST_F(StartupTest, AttachWithoutSettingsFileAppliesTheDefaults) {
   EXPECT_EQ(DllMain(nullptr, 1, nullptr), 1);
   EXPECT_EQ(fake::State().profileReads.size(), 5u);
-  EXPECT_EQ(HostMemory::Read(0x00726B0A, 4), (std::vector<std::uint8_t>{0x20, 0x99, 0x9E, 0x00}));
-  EXPECT_EQ(HostMemory::Read(0x00726CEA, 4), testing::LittleEndian(0x3F4CCCCD, 4));
-  EXPECT_EQ(HostMemory::Read(0x00A63FC0, 4), testing::LittleEndian(0x3FA00000, 4));
-  EXPECT_EQ(HostMemory::Read(0x00B74D64, 1), std::vector<std::uint8_t>{0xCC});
-  EXPECT_EQ(HostMemory::Read(0x009EB588, 1), std::vector<std::uint8_t>{0xCC});
-  EXPECT_EQ(HostMemory::Read(0x009EB9E8, 1), std::vector<std::uint8_t>{0xCC});
+  // Rows 1 to 3 with the default amounts; the three switch rows untouched.
+  const std::uint32_t stored[] = {kLumavaleRows[0].constant, 0x3F4CCCCD, 0x3FA00000};
+  for (const LumavaleRow& row : kLumavaleRows) {
+    EXPECT_EQ(HostMemory::Read(row.address, row.width),
+              row.row <= 3 ? testing::LittleEndian(stored[row.row - 1], row.width)
+                           : std::vector<std::uint8_t>(row.width, 0xCC))
+        << "row " << row.row;
+  }
 }
 
 TEST_F(StartupTest, DetachLeavesThePatchedBytes) {
   DllMain(nullptr, 1, nullptr);
-  const auto patched = HostMemory::Read(0x00726B0A, 4);
+  const auto patched = HostMemory::Read(kLumavaleRows[0].address, 4);
   const auto calls = fake::State().protectionCalls.size();
   EXPECT_EQ(DllMain(nullptr, 0, nullptr), 1);
-  EXPECT_EQ(HostMemory::Read(0x00726B0A, 4), patched);
+  EXPECT_EQ(HostMemory::Read(kLumavaleRows[0].address, 4), patched);
   EXPECT_EQ(fake::State().protectionCalls.size(), calls);
 }
 
@@ -60,7 +62,7 @@ TEST_F(StartupTest, AllReadingIsDoneBeforeTheFirstWrite) {
   ASSERT_FALSE(fake::State().protectionCalls.empty());
   EXPECT_EQ(fake::State().profileReads.size(), 5u);
   EXPECT_TRUE(pluginSettings.fog);
-  EXPECT_EQ(HostMemory::Read(0x00B74D64, 1), std::vector<std::uint8_t>{0x01});
+  EXPECT_EQ(HostMemory::Read(kLumavaleRows[3].address, 1), std::vector<std::uint8_t>{0x01});
 }
 
 }  // namespace
