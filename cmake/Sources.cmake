@@ -19,7 +19,8 @@ set(LUMAVALE_PLUGIN_WINDOWS_SOURCES
 set(LUMAVALE_CHECK_SOURCES
   ${_root}/src/checker/report.cpp
   ${_root}/src/checker/line_warnings.cpp
-  ${_root}/src/checker/profile_text.cpp)
+  ${_root}/src/checker/profile_text.cpp
+  ${_root}/src/checker/utf.cpp)
 # LumavaleCheck.exe's entry and KERNEL32 side: the plug-in's platform calls, its own, and the run-time stand-ins.
 set(LUMAVALE_CHECK_WINDOWS_SOURCES
   ${_root}/src/checker/main.cpp

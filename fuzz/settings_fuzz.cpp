@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "ansi.h"
+#include "checker/utf.h"
 #include "contract.h"
 #include "fail.h"
 #include "fake_platform.h"
@@ -26,18 +28,17 @@ const auto& kKeys = kLumavaleReads;
 
 constexpr std::size_t kLongestValue = 254;
 
-// The text C sees in a std::string: everything before its first NUL.
-std::string AsC(const std::string& text) { return text.substr(0, text.find('\0')); }
-
-// The settings path the module path must give, worked out independently; empty
-// when the module path cannot be trusted.
-std::string ExpectedPath(const std::string& module) {
-  if (module.empty() || module.size() >= kMaxPath) return "";
-  const std::string visible = AsC(module);
-  const std::size_t separator = visible.find_last_of("\\/");
-  if (separator == std::string::npos) return "";
-  std::string path = visible.substr(0, separator + 1) + kSettingsFileName;
-  return path.size() <= kSettingsTextSize - 1 ? path : "";
+// The settings path the module path must give, worked out independently, in the
+// units of the narrow or the wide calls; empty when the module path cannot be trusted.
+template <typename Text>
+Text ExpectedPath(const Text& module) {
+  if (module.empty() || module.size() >= kMaxPath) return {};
+  const Text visible = module.substr(0, module.find(typename Text::value_type{}));
+  const std::size_t separator = visible.find_last_of(Text{'\\', '/'});
+  if (separator == Text::npos) return {};
+  Text path = visible.substr(0, separator + 1);
+  for (const char c : std::string(kSettingsFileName)) path += static_cast<typename Text::value_type>(c);
+  return path.size() <= kSettingsTextSize - 1 ? path : Text{};
 }
 
 std::string Describe(const fake::Platform& state) {
@@ -72,7 +73,12 @@ void Run(FuzzedDataProvider& in) {
     }
   }
   state.moduleFileName = module;
-  const std::string expected = ExpectedPath(module);
+  // A '?' in the narrow path (the platform's mark for a letter the ANSI code page
+  // lacks) sends the plug-in down the wide road.
+  const std::string narrow = testing::AnsiView(module);
+  const bool wide = narrow.substr(0, kMaxPath - 1).find('?') != std::string::npos;
+  const std::u16string expectedWide = wide ? ExpectedPath(utf::Utf16(module)) : std::u16string();
+  const std::string expected = wide ? utf::Utf8(expectedWide) : ExpectedPath(narrow);
   // Mostly the file beside the plug-in exists; sometimes only some other file does.
   std::string& file = state.files[in.ConsumeBool() ? expected : in.ConsumeRandomLengthString(64)];
   const char* section = "";
@@ -82,9 +88,11 @@ void Run(FuzzedDataProvider& in) {
   }
 
   const SettingsPath path = LocateSettingsFile();
-  for (std::size_t i = 0; i < sizeof path.text; ++i) {
-    const char want = i < expected.size() ? expected[i] : '\0';
-    Check(path.text[i] == want, "settings path differs from the module's folder + name", state);
+  for (std::size_t i = 0; i < kSettingsTextSize; ++i) {
+    const char want = !wide && i < expected.size() ? expected[i] : '\0';
+    const char16_t wantWide = i < expectedWide.size() ? expectedWide[i] : u'\0';
+    Check(path.text[i] == want && path.wide[i] == wantWide,
+          "settings path differs from the module's folder + name", state);
   }
 
   // Something LoadSettings cannot give, so a record left unwritten shows.
@@ -102,8 +110,8 @@ void Run(FuzzedDataProvider& in) {
   }
   Check(state.profileReads.size() == 5, "not exactly five profile reads", state);
   for (const std::string& read : state.profileReads) {
-    Check(read.size() > expected.size() && read.ends_with("@" + expected), "a read of another file",
-          state);
+    Check(read.size() > expected.size() && read.ends_with("@" + expected + (wide ? " (wide)" : "")),
+          "a read of another file, or by the other road", state);
   }
   Check(oracle::SameValue(ExpectedAmount(expected, kFrontend), got.amountInFrontend),
         "front-end amount is not strtod of its text", state);

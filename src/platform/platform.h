@@ -32,13 +32,21 @@ namespace platform {
 // to `size` means the path was cut to fit.
 std::uint32_t PluginModuleFileName(char* buffer, std::uint32_t size);
 
-// GetPrivateProfileIntA.
+// GetModuleFileNameW for the same module: `size` and the count are in UTF-16 units.
+std::uint32_t PluginModuleFileName(char16_t* buffer, std::uint32_t size);
+
+// GetPrivateProfileIntA, and GetPrivateProfileIntW for the wide text.
 std::uint32_t ProfileInt(const char* section, const char* key, std::int32_t defaultValue,
                          const char* file);
+std::uint32_t ProfileInt(const char16_t* section, const char16_t* key, std::int32_t defaultValue,
+                         const char16_t* file);
 
-// GetPrivateProfileStringA: `buffer` receives at most size-1 characters and a NUL.
+// GetPrivateProfileStringA, and GetPrivateProfileStringW for the wide text: `buffer`
+// receives at most size-1 units and a NUL.
 void ProfileString(const char* section, const char* key, const char* defaultText, char* buffer,
                    std::uint32_t size, const char* file);
+void ProfileString(const char16_t* section, const char16_t* key, const char16_t* defaultText,
+                   char16_t* buffer, std::uint32_t size, const char16_t* file);
 
 // VirtualProtect. True on success, with the span's previous protection in `previous`.
 bool ChangeProtection(HostAddress address, std::uint32_t size, std::uint32_t protection,

@@ -10,9 +10,21 @@
 extern "C" IMAGE_DOS_HEADER __ImageBase;
 
 namespace lumavale::platform {
+namespace {
+
+// The wide calls take wchar_t, which is UTF-16 on Windows as char16_t is.
+static_assert(sizeof(wchar_t) == sizeof(char16_t));
+LPCWSTR Wide(const char16_t* text) { return reinterpret_cast<LPCWSTR>(text); }
+
+}  // namespace
 
 std::uint32_t PluginModuleFileName(char* buffer, std::uint32_t size) {
   return GetModuleFileNameA(reinterpret_cast<HMODULE>(&__ImageBase), buffer, size);
+}
+
+std::uint32_t PluginModuleFileName(char16_t* buffer, std::uint32_t size) {
+  return GetModuleFileNameW(reinterpret_cast<HMODULE>(&__ImageBase),
+                            reinterpret_cast<LPWSTR>(buffer), size);
 }
 
 std::uint32_t ProfileInt(const char* section, const char* key, std::int32_t defaultValue,
@@ -23,6 +35,17 @@ std::uint32_t ProfileInt(const char* section, const char* key, std::int32_t defa
 void ProfileString(const char* section, const char* key, const char* defaultText, char* buffer,
                    std::uint32_t size, const char* file) {
   GetPrivateProfileStringA(section, key, defaultText, buffer, size, file);
+}
+
+std::uint32_t ProfileInt(const char16_t* section, const char16_t* key, std::int32_t defaultValue,
+                         const char16_t* file) {
+  return GetPrivateProfileIntW(Wide(section), Wide(key), defaultValue, Wide(file));
+}
+
+void ProfileString(const char16_t* section, const char16_t* key, const char16_t* defaultText,
+                   char16_t* buffer, std::uint32_t size, const char16_t* file) {
+  GetPrivateProfileStringW(Wide(section), Wide(key), Wide(defaultText),
+                           reinterpret_cast<LPWSTR>(buffer), size, Wide(file));
 }
 
 bool ChangeProtection(HostAddress address, std::uint32_t size, std::uint32_t protection,

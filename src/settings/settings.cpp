@@ -15,18 +15,98 @@ constexpr PluginSettings kDefaults{true, 0.8f, 1.25f, false, false};
 constexpr char kMainSection[] = "Lumavale";
 constexpr char kOtherSection[] = "Other";
 
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+// ASCII text (names and defaults) in the units of the road taken: as it is for the
+// narrow calls, copied unit by unit for the wide ones.
+template <typename Unit>
+class Units;
+template <>
+class Units<char> {
+ public:
+  explicit Units(const char* text) : text_(text) {}
+  const char* get() const { return text_; }
+
+ private:
+  const char* text_;
+};
+template <>
+class Units<char16_t> {
+ public:
+  explicit Units(const char* text) {
+    for (std::uint32_t i = 0; text[i] != '\0' && i + 1 < kLongest; ++i) text_[i] = static_cast<char16_t>(text[i]);
+  }
+  const char16_t* get() const { return text_; }
+
+ private:
+  static constexpr std::uint32_t kLongest = 24;  // the longest key and a NUL fit
+  char16_t text_[kLongest] = {};
+};
 
 // A switch is on only when its integer is exactly 1.
-bool ReadSwitch(const char* section, const char* key, std::int32_t defaultValue,
-                const char* file) {
-  return platform::ProfileInt(section, key, defaultValue, file) == 1;
+template <typename Unit>
+bool ReadSwitch(const SettingKey& setting, const Unit* file) {
+  return platform::ProfileInt(Units<Unit>(setting.section).get(), Units<Unit>(setting.key).get(),
+                              setting.defaultNumber, file) == 1;
 }
 
-float ReadAmount(const char* section, const char* key, const char* defaultText, const char* file) {
+float ReadAmount(const SettingKey& setting, const char* file) {
   char value[kSettingsTextSize] = {};
-  platform::ProfileString(section, key, defaultText, value, kSettingsTextSize, file);
+  platform::ProfileString(setting.section, setting.key, setting.defaultText, value,
+                          kSettingsTextSize, file);
   return ParseAmount(value);
+}
+
+float ReadAmount(const SettingKey& setting, const char16_t* file) {
+  char16_t value[kSettingsTextSize] = {};
+  platform::ProfileString(Units<char16_t>(setting.section).get(), Units<char16_t>(setting.key).get(),
+                          Units<char16_t>(setting.defaultText).get(), value, kSettingsTextSize, file);
+  // Numbers are ASCII: any other unit becomes a byte no number holds, so the reading
+  // stops there as it stops at the '?' a narrow read gives.
+  char narrow[kSettingsTextSize] = {};
+  for (std::uint32_t i = 0; i < kSettingsTextSize && value[i] != u'\0'; ++i) {
+    narrow[i] = value[i] < 0x80 ? static_cast<char>(value[i]) : '?';
+  }
+  return ParseAmount(narrow);
+}
+
+// Read in a fixed order, all before the first write to the host.
+template <typename Unit>
+PluginSettings ReadAll(const Unit* file) {
+  PluginSettings settings{};
+  // Field by field, not a loop over the table: the table then stays out of the image.
+  settings.enabled = ReadSwitch(kSettingKeys[0], file);
+  settings.amountInFrontend = ReadAmount(kSettingKeys[1], file);
+  settings.amountInGameplay = ReadAmount(kSettingKeys[2], file);
+  settings.fog = ReadSwitch(kSettingKeys[3], file);
+  settings.removeSkyTextures = ReadSwitch(kSettingKeys[4], file);
+  return settings;
+}
+
+// The settings path beside the module whose path is `module` (its platform count in
+// `length`), into `path`; false, with `path` untouched, when it cannot be trusted.
+template <typename Unit>
+bool BesideModule(const Unit* module, std::uint32_t length, Unit* path) {
+  // A count of 0 is a failure and a count of kMaxPath a cut path naming another
+  // file; the directory part of either cannot be trusted.
+  if (length == 0 || length >= kMaxPath) return false;
+
+  // The directory ends at the last separator of the whole path. Looking for it only
+  // before the last '.' would climb out of a folder named "Host v1.0".
+  std::uint32_t directoryLength = 0;
+  for (std::uint32_t i = 0; i < length && module[i] != 0; ++i) {
+    if (module[i] == '\\' || module[i] == '/') directoryLength = i + 1;
+  }
+  // Without a directory the profile reads would look in the Windows folder.
+  if (directoryLength == 0) return false;
+
+  constexpr std::uint32_t kNameLength = sizeof kSettingsFileName - 1;
+  // Only a whole path fits: a cut one would name another file.
+  if (directoryLength + kNameLength > kSettingsTextSize - 1) return false;
+
+  for (std::uint32_t i = 0; i < directoryLength; ++i) path[i] = module[i];
+  for (std::uint32_t i = 0; i < kNameLength; ++i) {
+    path[directoryLength + i] = static_cast<Unit>(kSettingsFileName[i]);
+  }
+  return true;
 }
 
 }  // namespace
@@ -46,50 +126,26 @@ SettingsPath LocateSettingsFile() {
   SettingsPath path{};
   char module[kMaxPath] = {};
   const std::uint32_t length = platform::PluginModuleFileName(module, kMaxPath);
-  // A count of 0 is a failure and a count of kMaxPath a cut path naming another
-  // file; the directory part of either cannot be trusted.
-  if (length == 0 || length >= kMaxPath) return path;
-
-  // The directory ends at the last separator of the whole path. Looking for it only
-  // before the last '.' would climb out of a folder named "Host v1.0".
-  std::uint32_t directoryLength = 0;
-  for (std::uint32_t i = 0; i < length && module[i] != '\0'; ++i) {
-    if (IsSeparator(module[i])) directoryLength = i + 1;
+  bool unnamable = false;
+  for (std::uint32_t i = 0; i < length && i < kMaxPath; ++i) unnamable = unnamable || module[i] == '?';
+  if (!unnamable) {
+    BesideModule(module, length, path.text);
+    return path;
   }
-  // Without a directory the profile reads would look in the Windows folder.
-  if (directoryLength == 0) return path;
-
-  constexpr std::uint32_t kNameLength = sizeof kSettingsFileName - 1;
-  // Only a whole path fits: a cut one would name another file.
-  if (directoryLength + kNameLength > kSettingsTextSize - 1) return path;
-
-  for (std::uint32_t i = 0; i < directoryLength; ++i) path.text[i] = module[i];
-  for (std::uint32_t i = 0; i < kNameLength; ++i) {
-    path.text[directoryLength + i] = kSettingsFileName[i];
-  }
+  // The folder's name holds a character the narrow calls cannot carry.
+  char16_t wide[kMaxPath] = {};
+  BesideModule(wide, platform::PluginModuleFileName(wide, kMaxPath), path.wide);
   return path;
 }
 
 void LoadSettings(const SettingsPath& path) {
-  const SettingKey& enabled = kSettingKeys[0];
-  const SettingKey& frontend = kSettingKeys[1];
-  const SettingKey& gameplay = kSettingKeys[2];
-  const SettingKey& fog = kSettingKeys[3];
-  const SettingKey& sky = kSettingKeys[4];
-  if (path.text[0] == '\0') {
+  if (path.wide[0] != u'\0') {
+    pluginSettings = ReadAll(path.wide);
+  } else if (path.text[0] != '\0') {
+    pluginSettings = ReadAll(path.text);
+  } else {
     pluginSettings = kDefaults;
-    return;
   }
-  const char* file = path.text;
-  // Read in a fixed order, all before the first write to the host.
-  PluginSettings settings{};
-  // Field by field, not a loop over the table: the table then stays out of the image.
-  settings.enabled = ReadSwitch(enabled.section, enabled.key, enabled.defaultNumber, file);
-  settings.amountInFrontend = ReadAmount(frontend.section, frontend.key, frontend.defaultText, file);
-  settings.amountInGameplay = ReadAmount(gameplay.section, gameplay.key, gameplay.defaultText, file);
-  settings.fog = ReadSwitch(fog.section, fog.key, fog.defaultNumber, file);
-  settings.removeSkyTextures = ReadSwitch(sky.section, sky.key, sky.defaultNumber, file);
-  pluginSettings = settings;
 }
 
 }  // namespace lumavale

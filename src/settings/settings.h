@@ -18,9 +18,13 @@ extern PluginSettings pluginSettings;
 
 inline constexpr std::uint32_t kSettingsTextSize = 255;
 
-// The settings file's full path; all zero when no trustworthy path could be made.
+// The settings file's full path, all zero when no trustworthy path could be made.
+// The narrow path is the one read; only when it holds a '?' (what the platform puts
+// for a character the ANSI code page lacks, and which no file name can hold) is the
+// wide path made instead, and read with the wide calls.
 struct SettingsPath {
   char text[kSettingsTextSize];
+  char16_t wide[kSettingsTextSize];
 };
 
 inline constexpr char kSettingsFileName[] = "LumavaleSettings.ini";
@@ -47,8 +51,8 @@ extern const SettingKey kSettingKeys[kSettingKeyCount];
 
 SettingsPath LocateSettingsFile();
 
-// Fills pluginSettings from the file at `path`; an empty path reads nothing and
-// gives every default.
+// Fills pluginSettings from the file at `path`, through the wide calls when the path
+// is wide; an empty path reads nothing and gives every default.
 void LoadSettings(const SettingsPath& path);
 
 }  // namespace lumavale

@@ -20,6 +20,8 @@
 #include <string>
 #include <vector>
 
+#include "ansi.h"
+#include "checker/utf.h"
 #include "emulator.h"
 #include "scenarios.h"
 
@@ -98,8 +100,11 @@ std::optional<std::string> SettingsPath(const emu::Call& moduleName) {
   const std::size_t separator = moduleName.out.find_last_of("\\/");
   if (separator == std::string::npos) return std::nullopt;
   const std::string path = moduleName.out.substr(0, separator + 1) + kSettingsName;
-  // The settings path has a buffer of the same size as an amount.
-  if (path.size() > sc::kAmountBufferSize - 1) return std::nullopt;
+  // The settings path has a buffer of the same size as an amount, counted in the
+  // units of the call (UTF-16 for a wide one).
+  const std::size_t length =
+      moduleName.function.ends_with('W') ? lumavale::utf::Utf16(path).size() : path.size();
+  if (length > sc::kAmountBufferSize - 1) return std::nullopt;
   return path;
 }
 
@@ -146,27 +151,39 @@ class StartUp {
     return call;
   }
 
+  // A narrow path with a '?' names no file: the wide road must follow, with the
+  // wide calls throughout.
   void CheckModuleName() {
-    const emu::Call& call = Take("GetModuleFileNameA");
-    ASSERT_EQ(call.args.size(), 3u);
-    EXPECT_EQ(call.args[0], outcome_.pluginBase) << "not the plug-in's own module";
-    EXPECT_EQ(call.args[2], kMaxPath);
-    path_ = SettingsPath(call);
+    for (const char* function : {"GetModuleFileNameA", "GetModuleFileNameW"}) {
+      const emu::Call& call = Take(function);
+      ASSERT_EQ(call.args.size(), 3u);
+      EXPECT_EQ(call.args[0], outcome_.pluginBase) << "not the plug-in's own module";
+      EXPECT_EQ(call.args[2], kMaxPath);
+      path_ = SettingsPath(call);
+      wide_ = call.function.ends_with('W');
+      if (wide_ || call.result == 0 || call.out.find('?') == std::string::npos) return;
+    }
+  }
+
+  const char* Road(const char* function) {
+    road_ = std::string(function) + (wide_ ? "W" : "A");
+    return road_.c_str();
   }
 
   std::uint32_t Int(const char* section, const char* key, std::uint32_t defaultValue) {
-    const emu::Call& call = Take("GetPrivateProfileIntA");
+    const emu::Call& call = Take(Road("GetPrivateProfileInt"));
     EXPECT_EQ(call.text, (std::vector<std::string>{section, key, *path_})) << Describe(call);
     EXPECT_EQ(call.args.size() > 2 ? call.args[2] : ~0u, defaultValue) << Describe(call);
     return call.result;
   }
 
   std::string String(const char* section, const char* key, const char* defaultText) {
-    const emu::Call& call = Take("GetPrivateProfileStringA");
+    const emu::Call& call = Take(Road("GetPrivateProfileString"));
     EXPECT_EQ(call.text, (std::vector<std::string>{section, key, defaultText, *path_}))
         << Describe(call);
     EXPECT_EQ(call.args.size() > 4 ? call.args[4] : 0u, sc::kAmountBufferSize) << Describe(call);
-    return call.out;
+    // Numbers are ASCII: a wide read's other units stop the number as a '?' does.
+    return wide_ ? lumavale::testing::AnsiView(call.out) : call.out;
   }
 
   void CheckProfileReads() {
@@ -315,6 +332,8 @@ class StartUp {
   std::vector<const emu::Call*> calls_;
   std::size_t next_ = 0;
   std::optional<std::string> path_;
+  bool wide_ = false;
+  std::string road_;
   sc::Settings settings_{};
   std::vector<Field> fields_;
   std::pair<std::size_t, std::size_t> probeReads_{0, 0};
@@ -430,6 +449,11 @@ std::vector<Case> Cases() {
   // The directory of 234 characters and the name make 254; one more does not fit.
   all.push_back({"SettingsPathFits", WithModulePath("C:\\" + std::string(230, 'd') + "\\x.asi")});
   all.push_back({"SettingsPathTooLong", WithModulePath("C:\\" + std::string(231, 'd') + "\\x.asi")});
+  // The wide road counts in UTF-16 units: "Игры" is four, like "dddd".
+  all.push_back({"WideSettingsPathFits",
+                 WithModulePath("C:\\Игры" + std::string(226, 'd') + "\\x.asi")});
+  all.push_back({"WideSettingsPathTooLong",
+                 WithModulePath("C:\\Игры" + std::string(227, 'd') + "\\x.asi")});
   all.push_back({"ModulePathWithoutSeparator", WithModulePath("Lumavale.asi")});
   all.push_back({"ModulePathWithSlashes", WithModulePath("C:/Game/mods/Lumavale.asi")});
   all.push_back({"ModulePathMixedSeparators", WithModulePath("C:\\Game/mods\\x.y/Lumavale.asi")});

@@ -9,7 +9,9 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "ansi.h"
 #include "checker/profile_text.h"
+#include "checker/utf.h"
 #include "spans.h"
 
 namespace lumavale::emu {
@@ -35,8 +37,9 @@ struct Stub {
 
 // Every KERNEL32 function the plug-in may import; anything else fails the load.
 constexpr Stub kStubs[] = {
-    {"GetModuleFileNameA", 12}, {"GetModuleHandleA", 4},  {"GetPrivateProfileIntA", 16},
-    {"GetPrivateProfileStringA", 24}, {"VirtualProtect", 16},
+    {"GetModuleFileNameA", 12},       {"GetModuleHandleA", 4},          {"GetPrivateProfileIntA", 16},
+    {"GetPrivateProfileStringA", 24}, {"VirtualProtect", 16},           {"GetModuleFileNameW", 12},
+    {"GetPrivateProfileIntW", 16},    {"GetPrivateProfileStringW", 24},
 };
 
 std::uint32_t Perms(std::uint32_t protection) {
@@ -266,6 +269,8 @@ class Machine {
     return uc_mem_read(uc_, address, to, size) == UC_ERR_OK;
   }
   std::optional<std::string> Text(Address address);
+  std::optional<std::string> WideText(Address address);
+  std::string Argument(const Call& call, Address address);
   void Fault(const std::string& what) {
     if (fault_.empty()) fault_ = what;
     uc_emu_stop(uc_);
@@ -276,6 +281,8 @@ class Machine {
   std::uint32_t ProfileString(Call& call);
   std::uint32_t ChangeProtection(Call& call);
   std::uint32_t CopyOut(Address buffer, std::uint32_t size, const std::string& text, Call& call);
+  std::uint32_t CopyOutWide(Address buffer, std::uint32_t size, const std::u16string& text,
+                            Call& call);
   std::vector<profile::Line> Lines(const std::string& path) const;
 
   static void OnCode(uc_engine*, std::uint64_t address, std::uint32_t, void* self);
@@ -468,6 +475,17 @@ std::optional<std::string> Machine::Text(Address address) {
   return std::nullopt;
 }
 
+std::optional<std::string> Machine::WideText(Address address) {
+  std::u16string text;
+  for (Address at = address; at - address < 0x20000; at += 2) {
+    std::uint8_t unit[2] = {};
+    if (!Read(at, unit, 2)) return std::nullopt;
+    if (unit[0] == 0 && unit[1] == 0) return utf::Utf8(text);
+    text += static_cast<char16_t>(unit[0] | unit[1] << 8);
+  }
+  return std::nullopt;
+}
+
 void Machine::OnCode(uc_engine*, std::uint64_t address, std::uint32_t, void* self) {
   auto& machine = *static_cast<Machine*>(self);
   const auto at = static_cast<Address>(address);
@@ -526,7 +544,7 @@ void Machine::Serve(Address stub) {
   }
   std::uint32_t result = 0;
   try {
-    if (call.function == "GetModuleFileNameA") {
+    if (call.function.starts_with("GetModuleFileName")) {
       result = ModuleFileName(call);
     } else if (call.function == "GetModuleHandleA") {
       if (call.args[0] == 0) {
@@ -534,9 +552,9 @@ void Machine::Serve(Address stub) {
       } else {
         call.text.push_back(Text(call.args[0]).value_or("?"));
       }
-    } else if (call.function == "GetPrivateProfileIntA") {
+    } else if (call.function.starts_with("GetPrivateProfileInt")) {
       result = ProfileInt(call);
-    } else if (call.function == "GetPrivateProfileStringA") {
+    } else if (call.function.starts_with("GetPrivateProfileString")) {
       result = ProfileString(call);
     } else {
       result = ChangeProtection(call);
@@ -562,15 +580,38 @@ std::uint32_t Machine::CopyOut(Address buffer, std::uint32_t size, const std::st
   return count;
 }
 
+// Wide too: at most size-1 units and a NUL; `call.out` shows them as UTF-8.
+std::uint32_t Machine::CopyOutWide(Address buffer, std::uint32_t size, const std::u16string& text,
+                                   Call& call) {
+  if (size == 0) return 0;
+  const auto count = static_cast<std::uint32_t>(std::min<std::size_t>(text.size(), size - 1));
+  const std::u16string written = text.substr(0, count) + u'\0';
+  call.out = utf::Utf8(written.substr(0, count));
+  Bytes bytes;
+  for (const char16_t unit : written) {
+    bytes.push_back(static_cast<std::uint8_t>(unit));
+    bytes.push_back(static_cast<std::uint8_t>(unit >> 8));
+  }
+  if (uc_mem_write(uc_, buffer, bytes.data(), bytes.size()) != UC_ERR_OK) {
+    throw std::runtime_error("buffer " + Hex(buffer) + " not writable");
+  }
+  return count;
+}
+
+// The path is UTF-8 in the script: the wide call gives it whole, the narrow one a
+// '?' for every unit outside ASCII.
 std::uint32_t Machine::ModuleFileName(Call& call) {
   const Address module = call.args[0];
   const std::uint32_t size = call.args[2];
   if (process_.moduleNameFails) return 0;
   if (module != image_.base && module != 0) return 0;  // no such module
   const std::string& path = module == 0 ? std::string(kHostPath) : process_.modulePath;
-  const std::uint32_t count = CopyOut(call.args[1], size, path, call);
+  const std::u16string wide = utf::Utf16(path);
+  const std::uint32_t count = call.function.ends_with('W')
+                                  ? CopyOutWide(call.args[1], size, wide, call)
+                                  : CopyOut(call.args[1], size, testing::AnsiView(path), call);
   // A path that does not fit comes back cut, with the buffer's size as its count.
-  return path.size() >= size ? size : count;
+  return wide.size() >= size ? size : count;
 }
 
 std::vector<profile::Line> Machine::Lines(const std::string& path) const {
@@ -580,11 +621,18 @@ std::vector<profile::Line> Machine::Lines(const std::string& path) const {
   return {};  // no such file: every read gives its default
 }
 
+// A string argument of the call, as UTF-8 when the call is wide.
+std::string Machine::Argument(const Call& call, Address address) {
+  if (address == 0) return {};
+  const std::optional<std::string> text = call.function.ends_with('W') ? WideText(address) : Text(address);
+  if (!text) throw std::runtime_error("unreadable string argument at " + Hex(address));
+  return *text;
+}
+
 std::uint32_t Machine::ProfileInt(Call& call) {
   for (const std::uint32_t at : {call.args[0], call.args[1], call.args[3]}) {
-    const std::optional<std::string> text = Text(at);
-    if (!text) throw std::runtime_error("unreadable string argument at " + Hex(at));
-    call.text.push_back(*text);
+    if (at == 0) throw std::runtime_error("a null string argument");
+    call.text.push_back(Argument(call, at));
   }
   return profile::Int(Lines(call.text[2]), call.text[0], call.text[1],
                       static_cast<std::int32_t>(call.args[2]));
@@ -595,14 +643,13 @@ std::uint32_t Machine::ProfileString(Call& call) {
     throw std::runtime_error("listing sections or keys is not scripted");
   }
   for (const std::uint32_t at : {call.args[0], call.args[1], call.args[2], call.args[5]}) {
-    const std::optional<std::string> text = at == 0 ? std::string() : Text(at);
-    if (!text) throw std::runtime_error("unreadable string argument at " + Hex(at));
-    call.text.push_back(*text);
+    call.text.push_back(Argument(call, at));
   }
   const std::uint32_t size = call.args[4];
   const std::string value =
       profile::String(Lines(call.text[3]), call.text[0], call.text[1], call.text[2], size);
-  return CopyOut(call.args[3], size, value, call);
+  return call.function.ends_with('W') ? CopyOutWide(call.args[3], size, utf::Utf16(value), call)
+                                      : CopyOut(call.args[3], size, value, call);
 }
 
 std::uint32_t Machine::ChangeProtection(Call& call) {

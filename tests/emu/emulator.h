@@ -41,12 +41,13 @@ struct Process {
   std::filesystem::path plugin;
   std::optional<Address> pluginBase;
 
-  // What GetModuleFileNameA tells for the plug-in's handle.
+  // The plug-in's path (UTF-8): GetModuleFileNameW gives it, GetModuleFileNameA gives
+  // a '?' for every unit outside ASCII.
   std::string modulePath = "C:\\Game\\Lumavale.asi";
   bool moduleNameFails = false;
 
-  // Profile files by Windows path (compared without case); absent files read as
-  // their defaults.
+  // Profile files by Windows path (UTF-8, compared without case); absent files read
+  // as their defaults.
   std::map<std::string, std::string> profiles;
 
   // The host image header.
@@ -74,9 +75,9 @@ struct Call {
   std::uint32_t reason = 0;  // the DllMain call it came from
   std::string function;
   std::vector<std::uint32_t> args;  // as pushed
-  std::vector<std::string> text;    // the string arguments, read from emulated memory
+  std::vector<std::string> text;    // the string arguments, read from emulated memory (wide ones as UTF-8)
   std::uint32_t result = 0;
-  std::string out;                         // text written back to the caller's buffer
+  std::string out;                         // text written back to the caller's buffer (likewise)
   std::optional<std::uint32_t> previous;   // VirtualProtect's out-parameter, when written
   // How many stores and reads were recorded before this call, to place it among them.
   std::size_t storesBefore = 0;

@@ -8,25 +8,39 @@
 #include <thread>
 
 #include "checker/profile_text.h"
+#include "ansi.h"
 #include "checker/system.h"
+#include "checker/utf.h"
 
 namespace lumavale {
 namespace {
 
 // The lines of `file` as the profile reads see them; none when there is no such file.
-std::vector<profile::Line> Lines(const char* section, const char* key, const char* file) {
+// A wide read is recorded with " (wide)" after the file.
+std::vector<profile::Line> Lines(const std::string& section, const std::string& key,
+                                 const std::string& file, bool wide = false) {
   fake::Platform& state = fake::State();
-  state.profileReads.push_back(std::string(section) + "/" + key + "@" + file);
+  state.profileReads.push_back(section + "/" + key + "@" + file + (wide ? " (wide)" : ""));
   const auto found = state.files.find(file);
   return found == state.files.end() ? std::vector<profile::Line>{} : profile::Scan(found->second);
 }
 
-// Copies at most size-1 characters and a NUL, as the profile reads do.
-void CopyCut(const std::string& text, char* buffer, std::uint32_t size) {
+// Copies at most size-1 units and a NUL, as the profile reads do.
+template <typename Unit>
+void CopyCut(const std::basic_string<Unit>& text, Unit* buffer, std::uint32_t size) {
   const std::size_t length = std::min<std::size_t>(text.size(), size - 1);
-  std::memcpy(buffer, text.data(), length);
-  buffer[length] = '\0';
+  std::copy_n(text.data(), length, buffer);
+  buffer[length] = Unit{};
 }
+
+// A path that does not fit is cut to size-1 units and the count is `size`.
+template <typename Unit>
+std::uint32_t ModuleFileName(const std::basic_string<Unit>& path, Unit* buffer, std::uint32_t size) {
+  CopyCut(path, buffer, size);
+  return path.size() >= size ? size : static_cast<std::uint32_t>(path.size());
+}
+
+std::string Utf8(const char16_t* text) { return utf::Utf8(text); }
 
 }  // namespace
 
@@ -40,10 +54,11 @@ Platform& State() {
 namespace platform {
 
 std::uint32_t PluginModuleFileName(char* buffer, std::uint32_t size) {
-  // A path that does not fit is cut to size-1 characters and the count is `size`.
-  const std::string& path = fake::State().moduleFileName;
-  CopyCut(path, buffer, size);
-  return path.size() >= size ? size : static_cast<std::uint32_t>(path.size());
+  return ModuleFileName(testing::AnsiView(fake::State().moduleFileName), buffer, size);
+}
+
+std::uint32_t PluginModuleFileName(char16_t* buffer, std::uint32_t size) {
+  return ModuleFileName(utf::Utf16(fake::State().moduleFileName), buffer, size);
 }
 
 std::uint32_t ProfileInt(const char* section, const char* key, std::int32_t defaultValue,
@@ -54,6 +69,19 @@ std::uint32_t ProfileInt(const char* section, const char* key, std::int32_t defa
 void ProfileString(const char* section, const char* key, const char* defaultText, char* buffer,
                    std::uint32_t size, const char* file) {
   CopyCut(profile::String(Lines(section, key, file), section, key, defaultText, size), buffer, size);
+}
+
+std::uint32_t ProfileInt(const char16_t* section, const char16_t* key, std::int32_t defaultValue,
+                         const char16_t* file) {
+  return profile::Int(Lines(Utf8(section), Utf8(key), Utf8(file), true), Utf8(section), Utf8(key),
+                      defaultValue);
+}
+
+void ProfileString(const char16_t* section, const char16_t* key, const char16_t* defaultText,
+                   char16_t* buffer, std::uint32_t size, const char16_t* file) {
+  const std::string value = profile::String(Lines(Utf8(section), Utf8(key), Utf8(file), true),
+                                            Utf8(section), Utf8(key), Utf8(defaultText), size);
+  CopyCut(utf::Utf16(value), buffer, size);
 }
 
 bool ChangeProtection(HostAddress address, std::uint32_t size, std::uint32_t protection,

@@ -24,9 +24,10 @@ struct ProtectionCall {
 };
 
 struct Platform {
-  // GetModuleFileNameA's view of the plug-in's own path.
+  // The plug-in's own path, in UTF-8. GetModuleFileNameW gives it whole, and
+  // GetModuleFileNameA gives a '?' for each unit outside ASCII.
   std::string moduleFileName = "C:\\Games\\Host\\scripts\\Lumavale.asi";
-  // Files by path, with their text. The profile reads read these through the profile
+  // Files by path (UTF-8), with their text. The profile reads read these through the profile
   // reader, as KERNEL32 reads the text; a file not here has no keys at all.
   std::map<std::string, std::string> files;
   std::set<HostAddress> failingProtection;  // spans whose protection change fails
@@ -42,7 +43,7 @@ struct Platform {
   bool ownConsole = false;
 
   // What happened, in order.
-  std::vector<std::string> profileReads;  // "section/key@file"
+  std::vector<std::string> profileReads;  // "section/key@file", and " (wide)" for a wide read
   std::vector<ProtectionCall> protectionCalls;
   int hostImageBaseCalls = 0;
   std::string out;         // everything written to standard output

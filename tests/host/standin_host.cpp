@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -150,37 +151,48 @@ std::string Hex(const Snapshot& snapshot, Address first, std::size_t size) {
   return text;
 }
 
-std::string HexText(const char* text) {
+// A wide value as the plug-in narrows it before reading a number: units outside
+// ASCII become '?'.
+std::string HexText(const wchar_t* text) {
   std::string hex;
   char pair[3];
-  for (const char* c = text; *c != '\0'; ++c) {
-    std::snprintf(pair, sizeof pair, "%02X", static_cast<unsigned char>(*c));
+  for (const wchar_t* c = text; *c != L'\0'; ++c) {
+    std::snprintf(pair, sizeof pair, "%02X", *c < 0x80 ? static_cast<unsigned>(*c) : 0x3Fu);
     hex += pair;
   }
   return hex.empty() ? "-" : hex;
 }
 
+// Options, sections, keys and numbers are ASCII.
+std::string Narrow(const wchar_t* text) {
+  std::string narrow;
+  for (; *text != L'\0'; ++text) narrow += *text < 0x80 ? static_cast<char>(*text) : '?';
+  return narrow;
+}
+
 unsigned long Number(const char* text) { return std::strtoul(text, nullptr, 0); }
 
-int ReadProfile(int argc, char** argv) {
+// The wide reads: a settings file's path may hold what the ANSI code page lacks.
+int ReadProfile(int argc, wchar_t** argv) {
   for (int i = 1; i < argc;) {
-    const std::string mode = argv[i];
+    const std::string mode = Narrow(argv[i]);
     if (mode == "--read-int" && i + 4 < argc) {
-      const UINT value = GetPrivateProfileIntA(
-          argv[i + 2], argv[i + 3], static_cast<INT>(std::strtol(argv[i + 4], nullptr, 0)),
+      const UINT value = GetPrivateProfileIntW(
+          argv[i + 2], argv[i + 3], static_cast<INT>(std::wcstol(argv[i + 4], nullptr, 0)),
           argv[i + 1]);
-      std::printf("int %s %s %u\n", argv[i + 2], argv[i + 3], value);
+      std::printf("int %s %s %u\n", Narrow(argv[i + 2]).c_str(), Narrow(argv[i + 3]).c_str(), value);
       i += 5;
     } else if (mode == "--read-string" && i + 5 < argc) {
-      // SIZE is the size handed to the call; the extra byte keeps the text ended
+      // SIZE is the size handed to the call; the extra unit keeps the text ended
       // whatever the call does.
-      std::vector<char> buffer(Number(argv[i + 5]) + 1, '\0');
-      GetPrivateProfileStringA(argv[i + 2], argv[i + 3], argv[i + 4], buffer.data(),
+      std::vector<wchar_t> buffer(std::wcstoul(argv[i + 5], nullptr, 0) + 1, L'\0');
+      GetPrivateProfileStringW(argv[i + 2], argv[i + 3], argv[i + 4], buffer.data(),
                                static_cast<DWORD>(buffer.size() - 1), argv[i + 1]);
-      std::printf("string %s %s %s\n", argv[i + 2], argv[i + 3], HexText(buffer.data()).c_str());
+      std::printf("string %s %s %s\n", Narrow(argv[i + 2]).c_str(), Narrow(argv[i + 3]).c_str(),
+                  HexText(buffer.data()).c_str());
       i += 6;
     } else {
-      std::fprintf(stderr, "bad read request at \"%s\"\n", argv[i]);
+      std::fprintf(stderr, "bad read request at \"%s\"\n", mode.c_str());
       return 2;
     }
   }
@@ -268,22 +280,22 @@ void PrintRecords(const Snapshot& before, const Snapshot& after, const Snapshot&
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  if (argc > 1 && std::strncmp(argv[1], "--read-", 7) == 0) return ReadProfile(argc, argv);
+int wmain(int argc, wchar_t** argv) {
+  if (argc > 1 && std::wcsncmp(argv[1], L"--read-", 7) == 0) return ReadProfile(argc, argv);
 
   long entryKey = -1;
   int probeByte = -1;
   std::size_t rotate = 0;
   bool table = false;
-  const char* plugin = nullptr;
+  const wchar_t* plugin = nullptr;
   for (int i = 1; i < argc; ++i) {
-    const std::string option = argv[i];
+    const std::string option = Narrow(argv[i]);
     if (option == "--entry" && i + 1 < argc) {
-      entryKey = static_cast<long>(Number(argv[++i]));
+      entryKey = static_cast<long>(Number(Narrow(argv[++i]).c_str()));
     } else if (option == "--probe-byte" && i + 1 < argc) {
-      probeByte = static_cast<int>(Number(argv[++i]) & 0xFF);
+      probeByte = static_cast<int>(Number(Narrow(argv[++i]).c_str()) & 0xFF);
     } else if (option == "--rotate" && i + 1 < argc) {
-      rotate = Number(argv[++i]);
+      rotate = Number(Narrow(argv[++i]).c_str());
     } else if (option == "--table") {
       table = true;
     } else {
@@ -329,7 +341,7 @@ int main(int argc, char** argv) {
   }
 
   const Snapshot before = Take();
-  HMODULE module = LoadLibraryA(plugin);
+  HMODULE module = LoadLibraryW(plugin);
   const DWORD loadError = module != nullptr ? 0 : GetLastError();
   const Snapshot after = Take();
 

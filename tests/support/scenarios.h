@@ -31,6 +31,10 @@ enum class Placement {
   kBesideHost,         // host, plug-in and settings in one directory
   kApartWithSpaces,    // plug-in in its own directory, spaces in its path
   kDottedNoExtension,  // extensionless plug-in in "mods.v1.2", loaded as "...\name."
+  // Folders whose names the ANSI code page lacks letters for: the narrow path the
+  // platform gives holds '?' there.
+  kCyrillicFolder,     // everything in "Игры"
+  kEmojiFolder,        // the plug-in apart, in "Mods 🎮"
 };
 
 struct Scenario {
@@ -57,6 +61,8 @@ inline Layout LayOut(const Scenario& scenario) {
   switch (scenario.placement) {
     case Placement::kApartWithSpaces: return {"game", "My Mods/Lumavale Test", "game"};
     case Placement::kDottedNoExtension: return {"", "mods.v1.2", ""};
+    case Placement::kCyrillicFolder: return {"Игры", "Игры", ""};
+    case Placement::kEmojiFolder: return {"game", "Mods \U0001F3AE", "game"};
     case Placement::kBesideHost: break;
   }
   return {"", "", ""};
@@ -141,6 +147,8 @@ inline std::vector<Scenario> Scenarios() {
       Placed("ApartWithSpacesNoFile", std::nullopt, Placement::kApartWithSpaces, "Lumavale.asi"));
   all.push_back(
       Placed("DottedDirectoryNoExtension", kQuiet, Placement::kDottedNoExtension, "Lumavale"));
+  all.push_back(Placed("CyrillicFolder", kAllOn, Placement::kCyrillicFolder, "Lumavale.asi"));
+  all.push_back(Placed("EmojiFolder", kQuiet, Placement::kEmojiFolder, "Lumavale.asi"));
 
   for (const std::uint32_t key : {0x00824570u, 0x0082533Cu, 0x00C965ADu, 0x00123456u}) {
     all.push_back(HostKey(key, 0xE9, "", kAllOn));

@@ -45,6 +45,10 @@ inline Run Exec(std::vector<std::string> argv, const std::filesystem::path& dire
     setenv("WINEPREFIX", LUMAVALE_WINEPREFIX, 1);
     setenv("WINEDEBUG", "-all", 1);
     setenv("WINEDLLOVERRIDES", "mscoree,mshtml=", 1);
+    // Folder names in UTF-8 reach Windows programs only with a UTF-8 locale; the
+    // ANSI code page stays Wine's default (1252), which lacks Cyrillic and emoji.
+    setenv("LANG", "C.UTF-8", 1);
+    unsetenv("LC_ALL");
     std::vector<char*> pointers;
     for (std::string& arg : argv) pointers.push_back(arg.data());
     pointers.push_back(nullptr);

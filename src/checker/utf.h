@@ -1,0 +1,16 @@
+#pragma once
+// The check keeps text as UTF-8; the platform's wide calls take UTF-16. A path from
+// the platform can hold a lone surrogate, so both directions carry every unit through.
+
+#include <string>
+#include <string_view>
+
+namespace lumavale::utf {
+
+// UTF-16 as UTF-8; a lone surrogate is written as its own three bytes.
+std::string Utf8(std::u16string_view text);
+
+// UTF-8 as UTF-16; a byte that starts no character becomes U+FFFD.
+std::u16string Utf16(std::string_view text);
+
+}  // namespace lumavale::utf
