@@ -1,6 +1,8 @@
 # LumavaleCheck.exe: the settings check for players, a 32-bit console program that
-# needs nothing installed. It imports KERNEL32.dll and the C run-time every Windows
-# has (msvcrt.dll); libgcc and libstdc++ are linked in.
+# needs nothing installed. It imports KERNEL32.dll, the C run-time every Windows has
+# (msvcrt.dll) and SHELL32.dll for its wide command line; libgcc and libstdc++ are
+# linked in. It is large-address aware: the profile reads of a very large settings
+# file take more memory than 2 GiB.
 
 add_executable(LumavaleCheck
   ${LUMAVALE_PLUGIN_SOURCES}
@@ -16,5 +18,6 @@ target_compile_options(LumavaleCheck PRIVATE ${LUMAVALE_CHECK_FLAGS} ${LUMAVALE_
 target_link_options(LumavaleCheck PRIVATE
   ${LUMAVALE_CHECK_FLAGS}
   -static-libgcc -static-libstdc++
+  -Wl,--large-address-aware
   ${LUMAVALE_IMAGE_LINK_FLAGS})
-target_link_libraries(LumavaleCheck PRIVATE fast_float)
+target_link_libraries(LumavaleCheck PRIVATE fast_float shell32)

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <set>
 #include <utility>
 
+#include "checker/utf.h"
 #include "settings/number_text.h"
 
 namespace lumavale::check {
@@ -13,16 +13,16 @@ namespace {
 
 using profile::Line;
 
-std::string Lowered(std::string text) {
-  std::ranges::transform(text, text.begin(), profile::Lower);
-  return text;
+std::string Lowered(std::string_view text) {
+  std::string lowered(text);
+  std::ranges::transform(lowered, lowered.begin(), profile::Lower);
+  return lowered;
 }
 
 using profile::SameName;
+using profile::Trim;
 
-std::string Trimmed(const std::string& text) { return std::string(profile::Trim(text)); }
-
-bool IsKnownSection(const std::string& name) {
+bool IsKnownSection(std::string_view name) {
   return std::ranges::any_of(kSettingKeys,
                              [&](const SettingKey& setting) { return SameName(name, setting.section); });
 }
@@ -34,31 +34,31 @@ const SettingKey* FindSetting(Match matches) {
   return found == std::end(kSettingKeys) ? nullptr : found;
 }
 
-const SettingKey* SettingIn(const std::string& section, const std::string& key) {
+const SettingKey* SettingIn(std::string_view section, std::string_view key) {
   return FindSetting([&](const SettingKey& setting) {
     return SameName(section, setting.section) && SameName(key, setting.key);
   });
 }
 
-const SettingKey* SettingAnywhere(const std::string& key) {
+const SettingKey* SettingAnywhere(std::string_view key) {
   return FindSetting([&](const SettingKey& setting) { return SameName(key, setting.key); });
 }
 
 // A name is a likely slip for a known one when few letters differ, or when it is a
 // good part of the known one ("RemoveSky" for "RemoveSkyTextures").
-bool LikelyMeant(const std::string& written, const std::string& known) {
-  const std::uint32_t distance = NameDistance(written, known);
+bool LikelyMeant(std::string_view written, std::string_view known) {
+  const std::uint32_t distance = NameDistance(std::string(written), std::string(known));
   const std::size_t longer = std::max(written.size(), known.size());
   if (distance <= std::max<std::size_t>(1, longer / 3)) return true;
   return written.size() >= 3 && Lowered(known).find(Lowered(written)) != std::string::npos;
 }
 
 // The setting whose key (or section) a player most likely meant by `written`.
-const SettingKey* Meant(const std::string& written, const char* SettingKey::*name) {
+const SettingKey* Meant(std::string_view written, const char* SettingKey::*name) {
   const SettingKey* best = nullptr;
   std::uint32_t bestDistance = 0;
   for (const SettingKey& setting : kSettingKeys) {
-    const std::uint32_t distance = NameDistance(written, setting.*name);
+    const std::uint32_t distance = NameDistance(std::string(written), setting.*name);
     if (LikelyMeant(written, setting.*name) && (best == nullptr || distance < bestDistance)) {
       best = &setting;
       bestDistance = distance;
@@ -108,30 +108,46 @@ std::string DefaultText(const SettingKey& setting) {
                            : AmountText(ParseAmount(setting.defaultText));
 }
 
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+// File text in quotes, as the report shows it.
+std::string Quoted(std::string_view text) { return "\"" + Shown(text) + "\""; }
 
-bool MeansOn(const std::string& word) {
+bool MeansOn(std::string_view word) {
   static const char* const kOnWords[] = {"true", "on", "yes", "y", "enabled", "enable"};
   return std::ranges::any_of(kOnWords, [&](const char* known) { return SameName(word, known); });
 }
 
+std::size_t IndexOf(const SettingKey& setting) {
+  return static_cast<std::size_t>(&setting - std::begin(kSettingKeys));
+}
+
 class Checker {
  public:
-  explicit Checker(const std::vector<Line>& scanned) : lines(scanned) {}
+  Checker(const profile::Profile& read, std::uint32_t shown) : profile(read), shownLines(shown) {
+    for (const SettingKey& setting : kSettingKeys) countedLines[IndexOf(setting)] = CountedLine(read, setting);
+  }
 
-  std::vector<Warning> Run() {
-    std::set<std::string> sectionsSeen;
+  LineWarnings Run() {
+    profile::LineCursor cursor(profile);
+    // Where each known section first begins: a later copy of it is never read.
+    std::vector<std::pair<std::string, std::uint32_t>> firstHeaders;
+    std::uint32_t firstHeader = 0;
     bool inFirstCopy = true;
-    for (const Line& line : lines) {
+    for (Line line; cursor.Next(line);) {
       switch (line.kind) {
         case Line::Kind::kSection: {
+          if (!IsKnownSection(line.section)) {
+            UnknownSection(line);
+            break;
+          }
           const std::string name = Lowered(line.section);
-          inFirstCopy = sectionsSeen.insert(name).second;
-          if (!IsKnownSection(line.section)) UnknownSection(line);
+          const auto seen = std::ranges::find(firstHeaders, name, [](const auto& header) { return header.first; });
+          inFirstCopy = seen == firstHeaders.end();
+          if (inFirstCopy) firstHeaders.emplace_back(name, line.number);
+          firstHeader = inFirstCopy ? line.number : seen->second;
           break;
         }
         case Line::Kind::kKey:
-          KeyLine(line, inFirstCopy, FirstHeaderOf(line.section));
+          KeyLine(line, inFirstCopy, firstHeader);
           break;
         case Line::Kind::kOther:
           Add(line, Problem::kUnreadableLine,
@@ -147,19 +163,25 @@ class Checker {
   }
 
  private:
+  // Keeps the warnings of the first lines with any, and counts every such line.
   void Add(const Line& line, Problem problem, std::string message, std::string advice) {
-    found.push_back({line.number, problem, std::move(message), std::move(advice)});
+    if (line.number != lastProblemLine) {
+      lastProblemLine = line.number;
+      ++found.problemLines;
+    }
+    if (found.problemLines > shownLines) return;
+    found.shown.push_back({line.number, problem, std::move(message), std::move(advice), Shown(line.text)});
   }
 
-  std::uint32_t FirstHeaderOf(const std::string& section) const {
-    const auto header = std::ranges::find_if(lines, [&](const Line& line) {
-      return line.kind == Line::Kind::kSection && Lowered(line.section) == Lowered(section);
-    });
-    return header == lines.end() ? 0 : header->number;
-  }
+  const std::optional<Line>& Counted(const SettingKey& setting) const { return countedLines[IndexOf(setting)]; }
+
+  // Once the report holds its share of lines, a warning is only counted: the likely
+  // names are the dear part of it and are not looked for.
+  bool Full() const { return found.problemLines >= shownLines; }
 
   void UnknownSection(const Line& line) {
-    std::string message = "The plug-in has no section [" + line.section +
+    if (Full()) return Add(line, Problem::kUnknownSection, {}, {});
+    std::string message = "The plug-in has no section [" + Shown(line.section) +
                           "], so it ignores every setting under it.";
     const SettingKey* meantSetting = Meant(line.section, &SettingKey::section);
     const char* meant = meantSetting != nullptr ? meantSetting->section : nullptr;
@@ -186,8 +208,9 @@ class Checker {
       UnknownKey(line);
       return;
     }
-    const Line* counted = CountedLine(lines, *setting);
-    if (counted == &line) {
+    const std::string section = Shown(line.section);
+    const std::optional<Line>& counted = Counted(*setting);
+    if (counted && counted->number == line.number) {
       if (!line.hasValue) {
         Add(line, Problem::kNoEquals,
             std::string(setting->key) + " has no \"=\" after it, so the plug-in takes it as " +
@@ -204,44 +227,45 @@ class Checker {
       return;
     }
     if (!inFirstCopy) {
-      std::string message = "This is a second [" + line.section + "] section. The plug-in reads " +
+      std::string message = "This is a second [" + section + "] section. The plug-in reads " +
                             "only the first one (line " + std::to_string(firstHeader) + "), so " +
                             setting->key + " here is ignored";
-      message += counted != nullptr
-                     ? "; it uses the " + std::string(setting->key) + " on line " +
-                           std::to_string(counted->number) + "."
-                     : " and keeps its default (" + DefaultText(*setting) + ").";
+      message += counted ? "; it uses the " + std::string(setting->key) + " on line " +
+                               std::to_string(counted->number) + "."
+                         : " and keeps its default (" + DefaultText(*setting) + ").";
       Add(line, Problem::kRepeatedSection, std::move(message),
-          "Move this line into the first [" + line.section +
-              "] section and delete the second [" + line.section + "] line");
+          "Move this line into the first [" + section + "] section and delete the second [" +
+              section + "] line");
       return;
     }
     Add(line, Problem::kRepeatedKey,
         std::string(setting->key) + " is set more than once. The plug-in uses only the first, on " +
-            "line " + std::to_string(counted->number) + " (" + Trimmed(counted->text) +
+            "line " + std::to_string(counted->number) + " (" + Shown(Trim(counted->text)) +
             "), and ignores this one.",
         "Keep one " + std::string(setting->key) + " line, with the value you want, and delete the other");
   }
 
   void UnknownKey(const Line& line) {
+    const std::string section = Shown(line.section);
     const SettingKey* elsewhere = SettingAnywhere(line.key);
     if (elsewhere != nullptr) {
       Add(line, Problem::kKeyInOtherSection,
           std::string(elsewhere->key) + " belongs under [" + elsewhere->section + "], not under [" +
-              line.section + "]: here the plug-in does not see it.",
+              section + "]: here the plug-in does not see it.",
           std::string("Move this line under [") + elsewhere->section + "]");
       return;
     }
+    if (Full()) return Add(line, Problem::kUnknownKey, {}, {});
     std::string message = "The plug-in has no setting called " + Quoted(line.key) + " in [" +
-                          line.section + "] and ignores this line.";
+                          section + "] and ignores this line.";
     std::string advice;
     if (const SettingKey* meant = Meant(line.key, &SettingKey::key)) {
-      if (CountedLine(lines, *meant) == nullptr) {
+      if (!Counted(*meant)) {
         message += std::string(" ") + meant->key + " is not set anywhere else, so it keeps its " +
                    "default (" + DefaultText(*meant) + ").";
       }
       advice = std::string("Did you mean ") + meant->key + "? Write " + meant->key + "=" +
-               (line.hasValue ? line.value : DefaultText(*meant));
+               (line.hasValue ? Shown(line.value) : DefaultText(*meant));
       if (!SameName(line.section, meant->section)) {
         advice += std::string(" under [") + meant->section + "]";
       }
@@ -253,18 +277,17 @@ class Checker {
 
   void SwitchValue(const Line& line, const SettingKey& setting) {
     const std::string key = setting.key;
-    const std::string& value = line.value;
+    const std::string_view value = line.value;
     const bool on = profile::IntOf(value, setting.defaultNumber) == 1;
     const std::string both = "Write " + key + "=1 for on, or " + key + "=0 for off";
-    if (Trimmed(value).empty()) {
+    if (Trim(value).empty()) {
       Add(line, Problem::kNoNumber,
           key + " has no value, so the plug-in uses its default: " + OnOff(on) + ".", both);
       return;
     }
     const profile::Integer integer = profile::ReadInteger(value);
-    const std::size_t end = integer.end;
     if (!integer.digits) {
-      const bool meantOn = MeansOn(Trimmed(value));
+      const bool meantOn = MeansOn(Trim(value));
       Add(line, Problem::kNotASwitchValue,
           key + " is " + Quoted(value) + ", but the plug-in understands only 0 (off) and 1 (on) " +
               "here, and reads a word as " + OnOff(on) + ".",
@@ -279,7 +302,7 @@ class Checker {
           both);
       return;
     }
-    const std::string rest = Trimmed(value.substr(end));
+    const std::string_view rest = Trim(value.substr(integer.end));
     if (!rest.empty()) {
       Add(line, Problem::kIgnoredText,
           "The text after the number (" + Quoted(rest) + ") is ignored: the plug-in reads " + key +
@@ -293,11 +316,11 @@ class Checker {
     const std::string key = setting.key;
     // Exactly the text the plug-in's read gets, cut to its buffer.
     const std::string text =
-        profile::String(lines, setting.section, setting.key, setting.defaultText, kSettingsTextSize);
+        profile.String(setting.section, setting.key, setting.defaultText, kSettingsTextSize);
     const float amount = ParseAmount(text.c_str());
     const std::string example = "Write a number with a point for decimals, such as " + key + "=" +
                                 DefaultText(setting) + " (the default)";
-    if (Trimmed(text).empty()) {
+    if (Trim(text).empty()) {
       Add(line, Problem::kNoNumber,
           key + " is empty. The plug-in then reads 0, not the default (" + DefaultText(setting) + ").",
           example + ", or delete the line to use the default");
@@ -311,21 +334,21 @@ class Checker {
           example);
       return;
     }
-    const std::size_t numberLength = static_cast<std::size_t>(end - start);
-    const std::string number = Trimmed(text.substr(0, numberLength));
-    const std::string rest = text.substr(numberLength);
+    const auto numberLength = static_cast<std::size_t>(end - start);
+    const std::string_view number = Trim(std::string_view(text).substr(0, numberLength));
+    const std::string_view rest = std::string_view(text).substr(numberLength);
     if (rest.size() >= 2 && rest[0] == ',' && rest[1] >= '0' && rest[1] <= '9') {
-      std::string fixed = Trimmed(text);
+      std::string fixed(Trim(text));
       fixed[fixed.find(',')] = '.';
       Add(line, Problem::kDecimalComma,
           key + " is " + Quoted(line.value) + ": a comma is not a decimal point here. The " +
               "plug-in stops reading at the comma and uses " + AmountText(amount) + ".",
-          "Write " + key + "=" + fixed);
-    } else if (!Trimmed(rest).empty()) {
+          "Write " + key + "=" + Shown(fixed));
+    } else if (!Trim(rest).empty()) {
       Add(line, Problem::kIgnoredText,
-          "The text after the number (" + Quoted(Trimmed(rest)) + ") is ignored: the plug-in " +
+          "The text after the number (" + Quoted(Trim(rest)) + ") is ignored: the plug-in " +
               "uses " + AmountText(amount) + ".",
-          "Write " + key + "=" + number +
+          "Write " + key + "=" + Shown(number) +
               " alone on the line; notes go on a line of their own that starts with ;");
     }
     if (std::isnan(amount)) {
@@ -345,19 +368,55 @@ class Checker {
     }
   }
 
-  const std::vector<Line>& lines;
-  std::vector<Warning> found;
+  const profile::Profile& profile;
+  const std::uint32_t shownLines;
+  std::optional<Line> countedLines[kSettingKeyCount];
+  std::uint32_t lastProblemLine = 0;
+  LineWarnings found;
 };
 
 }  // namespace
 
-std::vector<Warning> CheckLines(const std::vector<profile::Line>& lines) {
-  return Checker(lines).Run();
+LineWarnings CheckLines(const profile::Profile& profile, std::uint32_t shownLines) {
+  return Checker(profile, shownLines).Run();
 }
 
-const profile::Line* CountedLine(const std::vector<profile::Line>& lines,
-                                 const SettingKey& setting) {
-  return profile::FindLine(lines, setting.section, setting.key);
+std::optional<profile::Line> CountedLine(const profile::Profile& profile, const SettingKey& setting) {
+  return profile.FindLine(setting.section, setting.key);
+}
+
+std::string Shown(std::string_view text, std::size_t longest) {
+  std::string shown;
+  std::size_t characters = 0;
+  std::size_t at = 0;
+  for (; at < text.size() && characters < longest; ++characters) {
+    const auto lead = static_cast<unsigned char>(text[at]);
+    // A UTF-8 character is shown whole; anything else byte by byte.
+    std::size_t length = lead >= 0xF0 && lead < 0xF5 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 1;
+    if (lead >= 0xF5) length = 1;
+    bool whole = lead >= 0x20 && lead != 0x7F && at + length <= text.size();
+    for (std::size_t k = 1; whole && k < length; ++k) {
+      whole = (static_cast<unsigned char>(text[at + k]) & 0xC0) == 0x80;
+    }
+    if (length > 1 && whole) whole = !utf::Utf16(text.substr(at, length)).starts_with(u'\uFFFD');
+    if (whole && (length > 1 || lead < 0x80)) {
+      shown.append(text.substr(at, length));
+      at += length;
+    } else {
+      shown += "\\x";
+      shown += "0123456789ABCDEF"[lead >> 4];
+      shown += "0123456789ABCDEF"[lead & 0xF];
+      ++at;
+    }
+  }
+  if (at < text.size()) {
+    std::size_t total = characters;
+    for (std::size_t i = at; i < text.size(); ++i) {
+      if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) ++total;
+    }
+    shown += "... (" + std::to_string(total) + " characters in all)";
+  }
+  return shown;
 }
 
 std::string AmountText(float amount) {

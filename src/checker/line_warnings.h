@@ -5,7 +5,9 @@
 // opinion.
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "checker/profile_text.h"
@@ -32,6 +34,9 @@ enum class Problem {
   kOtherFileName,
   kNoPluginBeside,
   kNeighbourSettings,
+  kNotAFile,         // a folder or a link where the settings file should be
+  kUnreadableFile,   // there, but it cannot be opened or is too large to read
+  kNotText,          // mostly NUL bytes: UTF-16 without a byte order mark, or damaged
 };
 
 struct Warning {
@@ -39,15 +44,30 @@ struct Warning {
   Problem problem;
   std::string message;  // what is wrong and what the plug-in makes of it
   std::string advice;   // what to write or do instead; may be empty
+  std::string text;     // the line as the report shows it (see Shown); empty for the file
 };
 
-// The warnings about `lines` (a scanned settings file), in line order.
-std::vector<Warning> CheckLines(const std::vector<profile::Line>& lines);
+// A report shows the warnings of at most this many lines, and counts the rest.
+inline constexpr std::uint32_t kShownProblemLines = 50;
 
-// The key line the plug-in reads for `setting`, or null when it reads none: the first
-// line of that key in the first section of that name, as the profile reads find it.
-const profile::Line* CountedLine(const std::vector<profile::Line>& lines,
-                                 const SettingKey& setting);
+struct LineWarnings {
+  std::vector<Warning> shown;     // in line order: all of those on the first lines with any
+  std::uint32_t problemLines = 0;  // how many lines have a warning, shown or not
+};
+
+// The warnings about the lines of a settings file; those of the first `shownLines`
+// lines that have any are kept.
+LineWarnings CheckLines(const profile::Profile& profile,
+                        std::uint32_t shownLines = kShownProblemLines);
+
+// The key line the plug-in reads for `setting`, or none: the first line of that key in
+// the first section of that name, as the profile reads find it.
+std::optional<profile::Line> CountedLine(const profile::Profile& profile, const SettingKey& setting);
+
+// Text from the file as a console can show it: a control character, or a byte that
+// is not part of UTF-8, is written as \xNN, and text longer than `longest` characters
+// is cut, with its whole length given.
+std::string Shown(std::string_view text, std::size_t longest = 60);
 
 // An amount as a player would write it: the shortest text that reads back as the
 // same value ("0.8", "1.25", "-3"), or "infinity", "-infinity", "not a number".

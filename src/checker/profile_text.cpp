@@ -3,14 +3,13 @@
 namespace lumavale::profile {
 namespace {
 
-// Blanks as the profile reads trim them; 0x1A is an old end-of-file mark.
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r' || c == 0x1A;
-}
+// Blanks as the profile reads trim them; 0x1A is an old end-of-file mark. Line ends
+// never reach a line.
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == 0x1A; }
 
 // A buffer of `size` bytes receives at most size-1 characters. A value quoted with
 // the same quote at both ends loses them, but only the closing one that fits.
-std::string Copy(std::string_view value, std::uint32_t size) {
+std::string_view Copy(std::string_view value, std::uint32_t size) {
   if (size == 0) return {};
   bool quoted = false;
   if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
@@ -18,8 +17,8 @@ std::string Copy(std::string_view value, std::uint32_t size) {
     quoted = true;
     value.remove_prefix(1);
   }
-  std::string copy(value.substr(0, size - 1));
-  if (quoted && size >= value.size() && !copy.empty()) copy.pop_back();
+  std::string_view copy = value.substr(0, size - 1);
+  if (quoted && size >= value.size() && !copy.empty()) copy.remove_suffix(1);
   return copy;
 }
 
@@ -54,26 +53,6 @@ bool SameName(std::string_view a, std::string_view b) {
   return true;
 }
 
-// Keys before any header lie in a nameless section.
-const Line* FindLine(const std::vector<Line>& lines, std::string_view section, std::string_view key) {
-  section = Trim(section);
-  key = Trim(key);
-  std::size_t at = 0;
-  if (!section.empty()) {
-    while (at < lines.size() &&
-           !(lines[at].kind == Line::Kind::kSection && SameName(lines[at].section, section))) {
-      ++at;
-    }
-    if (at == lines.size()) return nullptr;
-    ++at;
-  }
-  // Later sections of the same name are not read.
-  for (; at < lines.size() && lines[at].kind != Line::Kind::kSection; ++at) {
-    if (lines[at].kind == Line::Kind::kKey && SameName(lines[at].key, key)) return &lines[at];
-  }
-  return nullptr;
-}
-
 // As RtlUnicodeStringToInteger reads with base 0.
 Integer ReadInteger(std::string_view text) {
   Integer read;
@@ -104,80 +83,97 @@ Integer ReadInteger(std::string_view text) {
   return read;
 }
 
-std::vector<Line> Scan(std::string_view text) {
-  const std::string_view mark = text.substr(0, 2);
+Profile::Profile(std::string_view bytes) : text(bytes) {
+  const std::string_view mark = bytes.substr(0, 2);
   if (mark == "\xFF\xFE" || mark == "\xFE\xFF") {
-    return Scan(FromUtf16(text.substr(2), mark == "\xFE\xFF"));
+    decoded = FromUtf16(bytes.substr(2), mark == "\xFE\xFF");
+    text = decoded;
+  } else if (bytes.substr(0, 3) == "\xEF\xBB\xBF") {
+    text.remove_prefix(3);
   }
-  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
-  std::vector<Line> lines;
-  std::string section;
-  std::uint32_t number = 0;
-  while (!text.empty()) {
-    // Lines end at '\n'; only text without one left is split at '\r'.
-    std::size_t end = text.find('\n');
-    if (end == std::string_view::npos) end = text.find('\r');
-    const std::string_view written = text.substr(0, end);
-    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-
-    Line line;
-    line.number = ++number;
-    line.text = std::string(written.substr(0, written.find_last_not_of('\r') + 1));
-    const std::string_view body = Trim(written);
-    const std::size_t close = body.rfind(']');
-    if (body.empty()) {
-      line.kind = Line::Kind::kBlank;
-    } else if (body.front() == '[' && close != std::string_view::npos) {
-      // The name is what lies between '[' and the last ']'.
-      line.kind = Line::Kind::kSection;
-      section = std::string(Trim(body.substr(1, close - 1)));
-    } else if (body.front() == ';' || body.front() == '#') {
-      line.kind = Line::Kind::kComment;
-    } else if (body.front() == '[') {
-      line.kind = Line::Kind::kOther;
-    } else {
-      line.kind = Line::Kind::kKey;
-      const std::size_t equals = body.find('=');
-      line.key = std::string(Trim(body.substr(0, equals)));
-      line.hasValue = equals != std::string_view::npos;
-      if (line.hasValue) {
-        line.raw = std::string(Trim(body.substr(equals + 1)));
-        line.value = Copy(line.raw, static_cast<std::uint32_t>(line.raw.size() + 1));
-      }
-    }
-    line.section = section;
-    lines.push_back(std::move(line));
-  }
-  return lines;
 }
 
-std::optional<std::string> Find(const std::vector<Line>& lines, std::string_view section,
-                                 std::string_view key) {
-  const Line* line = FindLine(lines, section, key);
-  if (line == nullptr || !line->hasValue) return std::nullopt;
+bool LineCursor::Next(Line& line) {
+  if (rest.empty()) return false;
+  const std::size_t end = rest.find_first_of("\r\n");
+  line = Line{};
+  line.number = ++number;
+  line.text = rest.substr(0, end);
+  if (end == std::string_view::npos) {
+    rest = {};
+  } else {
+    rest.remove_prefix(rest.compare(end, 2, "\r\n") == 0 ? end + 2 : end + 1);
+  }
+  const std::string_view body = Trim(line.text.substr(0, line.text.find('\0')));
+  const std::size_t close = body.rfind(']');
+  if (body.empty()) {
+    line.kind = Line::Kind::kBlank;
+  } else if (body.front() == '[' && close != std::string_view::npos) {
+    // The name is what lies between '[' and the last ']'.
+    line.kind = Line::Kind::kSection;
+    section = Trim(body.substr(1, close - 1));
+  } else if (body.front() == ';' || body.front() == '#') {
+    line.kind = Line::Kind::kComment;
+  } else if (body.front() == '[') {
+    line.kind = Line::Kind::kOther;
+  } else {
+    line.kind = Line::Kind::kKey;
+    const std::size_t equals = body.find('=');
+    line.key = Trim(body.substr(0, equals));
+    line.hasValue = equals != std::string_view::npos;
+    if (line.hasValue) {
+      line.raw = Trim(body.substr(equals + 1));
+      line.value = Copy(line.raw, static_cast<std::uint32_t>(line.raw.size() + 1));
+    }
+  }
+  line.section = section;
+  return true;
+}
+
+// Keys before any header lie in a nameless section; later sections of the same name
+// are not read.
+std::optional<Line> Profile::FindLine(std::string_view section, std::string_view key) const {
+  section = Trim(section);
+  key = Trim(key);
+  LineCursor cursor(*this);
+  Line line;
+  bool inSection = section.empty();
+  while (cursor.Next(line)) {
+    if (line.kind == Line::Kind::kSection) {
+      if (inSection) return std::nullopt;
+      inSection = SameName(line.section, section);
+    } else if (inSection && line.kind == Line::Kind::kKey && SameName(line.key, key)) {
+      return line;
+    }
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string_view> Profile::Find(std::string_view section, std::string_view key) const {
+  const std::optional<Line> line = FindLine(section, key);
+  if (!line || !line->hasValue) return std::nullopt;
   return line->value;
 }
 
-std::string String(const std::vector<Line>& lines, std::string_view section, std::string_view key,
-                   std::string_view defaultText, std::uint32_t size) {
-  const Line* line = FindLine(lines, section, key);
-  if (line != nullptr && line->hasValue) return Copy(line->raw, size);
+std::string Profile::String(std::string_view section, std::string_view key,
+                            std::string_view defaultText, std::uint32_t size) const {
+  const std::optional<Line> line = FindLine(section, key);
+  if (line && line->hasValue) return std::string(Copy(line->raw, size));
   // The default loses its trailing spaces.
   while (!defaultText.empty() && defaultText.back() == ' ') defaultText.remove_suffix(1);
-  return Copy(defaultText, size);
+  return std::string(Copy(defaultText, size));
 }
 
-std::uint32_t Int(const std::vector<Line>& lines, std::string_view section, std::string_view key,
-                  std::int32_t defaultValue) {
+std::uint32_t Profile::Int(std::string_view section, std::string_view key,
+                           std::int32_t defaultValue) const {
   // The integer read is a string read into 30 characters with an empty default.
-  const std::string text = String(lines, section, key, "", 30);
-  return IntOf(text, defaultValue);
+  return IntOf(String(section, key, "", 30), defaultValue);
 }
 
-std::uint32_t IntOf(const std::optional<std::string>& value, std::int32_t defaultValue) {
+std::uint32_t IntOf(std::optional<std::string_view> value, std::int32_t defaultValue) {
   if (!value || value->empty()) return static_cast<std::uint32_t>(defaultValue);
   // The read hands the integer reading at most 29 characters.
-  return ReadInteger(std::string_view(*value).substr(0, 29)).value;
+  return ReadInteger(value->substr(0, 29)).value;
 }
 
 }  // namespace lumavale::profile

@@ -1,6 +1,8 @@
 #include "checker/report.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <memory>
 #include <cstdint>
 #include <iterator>
 #include <optional>
@@ -10,6 +12,7 @@
 #include "platform/platform.h"
 #include "checker/profile_text.h"
 #include "checker/system.h"
+#include "checker/utf.h"
 #include "settings/settings.h"
 
 namespace lumavale::check {
@@ -17,9 +20,6 @@ namespace {
 
 using profile::Line;
 
-// GetFullPathNameA can make paths longer than kMaxPath; the plug-in cannot read
-// those, but the check still reads and explains them.
-constexpr std::uint32_t kFullPathSize = 4096;
 constexpr std::size_t kWidth = 79;  // an old console's 80 columns, less the last one
 constexpr char kPluginFileName[] = "Lumavale.asi";
 constexpr char kScriptsFolder[] = "scripts";
@@ -132,26 +132,35 @@ std::string EffectText(const SettingKey& setting) {
   return text + (rows.empty() ? ", nothing written" : rows);
 }
 
+// Mostly NUL bytes: UTF-16 saved without its byte order mark, or a damaged file. The
+// profile reads then find nothing in it.
+bool MostlyNul(std::string_view bytes) {
+  return bytes.size() >= 4 && static_cast<std::size_t>(std::ranges::count(bytes, '\0')) * 4 >= bytes.size();
+}
+
+constexpr char kShorterPath[] = "Install the game and its plug-ins in a folder with a shorter path";
+
 class Builder {
  public:
   Report Build(const char* given) {
     Say("Lumavale settings check\n\n");
     if (!FindFile(given)) return Finish();
-    if (filePath.empty()) {
-      // Said already: no settings file can be read from here.
-    } else if (!fileText.has_value()) {
-      Say("Settings file: none\n");
-      AppendWrapped(report.text, "  ",
-                    "There is no LumavaleSettings.ini in " + folder +
-                        ". Without one the plug-in uses the defaults shown below.");
-    } else {
+    const profile::Profile profile(fileText);
+    if (bytes) {
       Say("Settings file: " + filePath + "\n");
+      if (MostlyNul(fileText)) {
+        FileWarning(Problem::kNotText,
+                    "This file is mostly NUL bytes: it was saved as UTF-16 (\"Unicode\") without a "
+                    "byte order mark, or it is damaged. The plug-in finds no settings in it and uses "
+                    "the defaults.",
+                    "Open it in a text editor and save it as ANSI or UTF-8");
+      } else {
+        lineWarnings = CheckLines(profile);
+      }
     }
-    lines = profile::Scan(fileText.value_or(std::string()));
-    lineWarnings = CheckLines(lines);
     LoadSettings(settingsPath);
     CheckPlace();
-    Settings();
+    Settings(profile);
     Rows();
     return Finish();
   }
@@ -160,75 +169,110 @@ class Builder {
   void Say(const std::string& text) { report.text += text; }
 
   void FileWarning(Problem problem, std::string message, std::string advice) {
-    report.warnings.push_back({0, problem, std::move(message), std::move(advice)});
+    report.warnings.push_back({0, problem, std::move(message), std::move(advice), {}});
   }
 
-  // Settles which file is checked and reads it; false when the given file cannot be read.
+  // Settles which file is checked and reads it; false when a given file cannot be read.
   bool FindFile(const char* given) {
     if (given == nullptr) {
+      // The plug-in's own reckoning of where its settings lie, for a plug-in in this
+      // program's folder; the path shown is the one the player sees.
       settingsPath = LocateSettingsFile();
-      filePath = settingsPath.text;
-      if (filePath.empty()) {
+      if (settingsPath.text[0] == '\0' && settingsPath.wide[0] == u'\0') {
         FileWarning(Problem::kPathTooLong,
                     "This program's folder has a path too long for the plug-in: a plug-in in "
                     "this folder cannot read any settings file and uses the defaults.",
-                    "Install the game and its plug-ins in a folder with a shorter path");
+                    kShorterPath);
         Say("Settings file: cannot be read from this folder\n");
         return true;
       }
-    } else {
-      // A bare name would make the profile reads look in the Windows folder.
-      char full[kFullPathSize] = {};
-      const std::uint32_t length = system::FullPath(given, full, kFullPathSize);
-      if (length == 0 || length >= kFullPathSize) return Unreadable(given);
-      filePath = full;
-      if (filePath.size() < sizeof settingsPath.text) {
-        filePath.copy(settingsPath.text, filePath.size());
-      } else {
-        FileWarning(Problem::kPathTooLong,
-                    "The path of this file is longer than the plug-in can handle (" +
-                        std::to_string(sizeof settingsPath.text - 1) +
-                        " characters): the plug-in cannot read it and uses the defaults.",
-                    "Install the game and its plug-ins in a folder with a shorter path");
-      }
-      const std::string name = filePath.substr(FolderOf(filePath).size());
-      if (!profile::SameName(name, kSettingsFileName)) {
-        FileWarning(Problem::kOtherFileName,
-                    "This file is called " + name + ", but the plug-in reads only a file called " +
-                        kSettingsFileName + ". The values below are what it would use if the "
-                        "file had that name.",
-                    std::string("Rename the file to ") + kSettingsFileName);
-      }
+      folder = FolderOf(system::ProgramPath());
+      filePath = folder + kSettingsFileName;
+      return Read(false);
     }
+    // A bare name would make the profile reads look in the Windows folder.
+    filePath = system::FullPath(given);
+    if (filePath.empty()) return Unreadable(Shown(given, 200), "the path cannot be made whole");
     folder = FolderOf(filePath);
-    if (!filePath.empty()) fileText = ReadAll(filePath.c_str());
-    if (given != nullptr && !fileText.has_value()) return Unreadable(filePath.c_str());
+    // The plug-in takes the narrow road where the path is plain ASCII, and the wide
+    // one where a letter could be one the ANSI code page lacks.
+    const std::u16string wide = utf::Utf16(filePath);
+    const bool ascii = std::ranges::all_of(filePath, [](char c) { return (c & 0x80) == 0; });
+    if (wide.size() > kSettingsTextSize - 1) {
+      FileWarning(Problem::kPathTooLong,
+                  "The path of this file is longer than the plug-in can handle (" +
+                      std::to_string(kSettingsTextSize - 1) +
+                      " characters): the plug-in cannot read it and uses the defaults.",
+                  kShorterPath);
+    } else if (ascii) {
+      filePath.copy(settingsPath.text, filePath.size());
+    } else {
+      std::ranges::copy(wide, settingsPath.wide);
+    }
+    const std::string name = filePath.substr(folder.size());
+    if (!profile::SameName(name, kSettingsFileName)) {
+      FileWarning(Problem::kOtherFileName,
+                  "This file is called " + Shown(name) + ", but the plug-in reads only a file called " +
+                      kSettingsFileName + ". The values below are what it would use if the "
+                      "file had that name.",
+                  std::string("Rename the file to ") + kSettingsFileName);
+    }
+    return Read(true);
+  }
+
+  // Reads the file. A given one that cannot be read ends the check; one beside the
+  // program that cannot be read is a warning.
+  bool Read(bool given) {
+    char* memory = nullptr;
+    std::size_t size = 0;
+    std::uint32_t error = 0;
+    const system::Read read = system::ReadWholeFile(filePath, &memory, &size, &error);
+    if (read == system::Read::kRead) {
+      bytes.reset(memory);
+      fileText = std::string_view(memory, size);
+      return true;
+    }
+    if (read == system::Read::kNothing && !given) {
+      Say("Settings file: none\n");
+      AppendWrapped(report.text, "  ",
+                    std::string("There is no ") + kSettingsFileName + " in " + folder +
+                        ". Without one the plug-in uses the defaults shown below.");
+      return true;
+    }
+    const bool notAFile = read == system::Read::kFolder || read == system::Read::kUnreachable;
+    std::string why;
+    switch (read) {
+      case system::Read::kNothing: why = "it does not exist"; break;
+      case system::Read::kFolder: why = "it is a folder, not a file"; break;
+      case system::Read::kUnreachable: why = "it is a link that leads to no file, or a name the system refuses"; break;
+      case system::Read::kTooLarge: why = "it is too large to read into memory"; break;
+      default:
+        why = "it cannot be opened (system error " + std::to_string(error) +
+              "): another program may hold it, or you may not be allowed to read it";
+        break;
+    }
+    if (given) return Unreadable(filePath, why);
+    Say("Settings file: " + filePath + " cannot be read\n");
+    FileWarning(notAFile ? Problem::kNotAFile : Problem::kUnreadableFile,
+                std::string("There is something called ") + kSettingsFileName + " in " + folder +
+                    ", but " + why + ". The plug-in cannot read settings from it and uses the defaults.",
+                notAFile ? std::string("Delete it and put your settings in a file called ") +
+                               kSettingsFileName + " there"
+                         : std::string("Close other programs that may hold it, and check that you can open it"));
     return true;
   }
 
-  bool Unreadable(const char* path) {
-    AppendWrapped(report.text, "",
-                  std::string("Cannot read the file ") + path +
-                      ": it does not exist, or it cannot be opened.");
+  bool Unreadable(const std::string& path, const std::string& why) {
+    AppendWrapped(report.text, "", "Cannot read the file " + path + ": " + why + ".");
+    for (const Warning& warning : report.warnings) {
+      if (warning.problem == Problem::kPathTooLong) AppendWrapped(report.text, "", warning.message);
+    }
     report.status = kStatusUnreadable;
     unreadable = true;
     return false;
   }
 
-  static std::optional<std::string> ReadAll(const char* path) {
-    std::string text(4096, '\0');
-    std::uint32_t size = 0;
-    if (!system::ReadWholeFile(path, text.data(), static_cast<std::uint32_t>(text.size()), &size)) {
-      return std::nullopt;
-    }
-    if (size > text.size()) {
-      // Grew past the first guess: read again at its full size.
-      text.resize(size);
-      if (!system::ReadWholeFile(path, text.data(), size, &size)) return std::nullopt;
-    }
-    text.resize(std::min<std::size_t>(size, text.size()));
-    return text;
-  }
+  static bool Exists(const std::string& path) { return system::KindOf(path) == system::Kind::kFile; }
 
   // Where the file lies against where the plug-in looks.
   void CheckPlace() {
@@ -236,13 +280,11 @@ class Builder {
     const std::string parent = ParentOf(folder);
     const std::string scripts = folder + kScriptsFolder + "\\";
     std::string pluginElsewhere;
-    if (!system::FileExists((folder + kPluginFileName).c_str())) {
-      for (const std::string& near : {parent, scripts}) {
-        if (!near.empty() && system::FileExists((near + kPluginFileName).c_str())) {
-          pluginElsewhere = near;
-          break;
-        }
-      }
+    if (!Exists(folder + kPluginFileName)) {
+      const std::string nearby[] = {parent, scripts};
+      const auto* holder = std::ranges::find_if(
+          nearby, [](const std::string& near) { return !near.empty() && Exists(near + kPluginFileName); });
+      if (holder != std::end(nearby)) pluginElsewhere = *holder;
       std::string message = std::string("There is no ") + kPluginFileName + " in " + folder +
                             ". The plug-in reads " + kSettingsFileName +
                             " only from the folder it lies in itself.";
@@ -256,16 +298,16 @@ class Builder {
                             kPluginFileName + " (the game's folder or its scripts folder)"
                       : std::string("Move ") + kSettingsFileName + " into " + pluginElsewhere);
     }
-    const bool pluginHere = pluginElsewhere.empty() && system::FileExists((folder + kPluginFileName).c_str());
+    const bool pluginHere = pluginElsewhere.empty() && Exists(folder + kPluginFileName);
     for (const std::string& near : {parent, scripts}) {
-      if (near.empty() || !system::FileExists((near + kSettingsFileName).c_str())) continue;
+      if (near.empty() || !Exists(near + kSettingsFileName)) continue;
       std::string message = std::string("There is another ") + kSettingsFileName + " in " + near +
                             ". The plug-in reads only the one beside " + kPluginFileName;
       std::string advice = std::string("Keep one ") + kSettingsFileName + ", beside " +
                            kPluginFileName + ", and delete the other";
       if (pluginElsewhere == near) {
         message += ", which is that one, not this one.";
-      } else if (pluginHere && fileText.has_value()) {
+      } else if (pluginHere && bytes) {
         message += ", which is this one: the other is never read.";
       } else if (pluginHere) {
         message += std::string(", in ") + folder + ", where there is no settings file: the " +
@@ -278,7 +320,7 @@ class Builder {
     }
   }
 
-  void Settings() {
+  void Settings(const profile::Profile& profile) {
     // A file the plug-in does not read as it lies: say what it would take from it.
     const bool notRead = std::ranges::any_of(report.warnings, [](const Warning& warning) {
       return warning.problem == Problem::kNoPluginBeside || warning.problem == Problem::kOtherFileName;
@@ -286,14 +328,13 @@ class Builder {
     Say(notRead ? "\nWhat the plug-in would use from this file once it is in place:\n"
                 : "\nWhat the plug-in will use:\n");
     for (const SettingKey& setting : kSettingKeys) {
-      const std::optional<std::string> found = profile::Find(lines, setting.section, setting.key);
-      const Line* counted = CountedLine(lines, setting);
+      const std::optional<Line> counted = CountedLine(profile, setting);
       const std::string fallback =
           setting.onOff != nullptr ? std::to_string(setting.defaultNumber) : setting.defaultText;
       std::string written = "  [" + std::string(setting.section) + "] " + setting.key + ": ";
-      if (found.has_value()) {
-        written += "\"" + *found + "\" (line " + std::to_string(counted->number) + ")";
-      } else if (counted != nullptr) {
+      if (counted && counted->hasValue) {
+        written += "\"" + Shown(counted->value) + "\" (line " + std::to_string(counted->number) + ")";
+      } else if (counted) {
         written += "no value (line " + std::to_string(counted->number) + "): default " + fallback;
       } else {
         written += "not set: default " + fallback;
@@ -322,24 +363,30 @@ class Builder {
 
   Report Finish() {
     if (unreadable) return std::move(report);
-    for (Warning& warning : lineWarnings) report.warnings.push_back(std::move(warning));
+    const std::uint32_t hidden =
+        lineWarnings.problemLines - std::min(lineWarnings.problemLines, kShownProblemLines);
+    for (Warning& warning : lineWarnings.shown) report.warnings.push_back(std::move(warning));
     if (report.warnings.empty()) {
       Say("\nNo problems found: the plug-in reads this file as shown above.\n");
       report.status = kStatusClean;
       return std::move(report);
     }
-    Say("\n" + Plural(report.warnings.size(), "warning", "warnings") + ":\n");
+    Say("\n" + Plural(report.warnings.size(), "warning", "warnings") +
+        (hidden != 0 ? ", from the first " + std::to_string(kShownProblemLines) + " lines with any" : "") +
+        ":\n");
     for (const Warning& warning : report.warnings) {
       Say("\n");
-      if (warning.line == 0) {
-        Say("  The file:\n");
-      } else {
-        std::string where = "  Line " + std::to_string(warning.line);
-        if (warning.line <= lines.size()) where += ": " + lines[warning.line - 1].text;
-        Say(where + "\n");
-      }
+      Say(warning.line == 0 ? std::string("  The file:\n")
+                            : "  Line " + std::to_string(warning.line) + ": " + warning.text + "\n");
       AppendWrapped(report.text, "    ", warning.message);
       if (!warning.advice.empty()) AppendWrapped(report.text, "    ", "What to do: " + warning.advice);
+    }
+    if (hidden != 0) {
+      Say("\n");
+      AppendWrapped(report.text, "  ",
+                    "And " + Plural(hidden, "more line", "more lines") +
+                        " with problems, not shown here. Mend the lines above, then run the check "
+                        "again to see the rest.");
     }
     Say("\nThe plug-in still starts, but the lines above do not do what they seem to.\n");
     report.status = kStatusWarnings;
@@ -350,9 +397,9 @@ class Builder {
   SettingsPath settingsPath{};
   std::string filePath;
   std::string folder;
-  std::optional<std::string> fileText;
-  std::vector<Line> lines;
-  std::vector<Warning> lineWarnings;
+  std::unique_ptr<char, decltype(&std::free)> bytes{nullptr, &std::free};
+  std::string_view fileText;
+  LineWarnings lineWarnings;
   bool unreadable = false;
 };
 
@@ -360,16 +407,15 @@ class Builder {
 
 Report CheckSettings(const char* given) { return Builder().Build(given); }
 
-int RunChecker(int argc, const char* const* argv) {
-  Report report = CheckSettings(argc > 1 ? argv[1] : nullptr);
-  if (argc > 2) {
+int RunChecker(const std::vector<std::string>& arguments) {
+  Report report = CheckSettings(arguments.size() > 1 ? arguments[1].c_str() : nullptr);
+  if (arguments.size() > 2) {
     report.text += "\nOnly the first file given was checked; check the others one at a time.\n";
   }
-  system::WriteOut(report.text.data(), static_cast<std::uint32_t>(report.text.size()));
+  system::WriteOut(report.text);
   if (system::OwnsConsole()) {
     // Started by a double-click: the window would close before anyone could read it.
-    const char prompt[] = "\nPress Enter to close this window.\n";
-    system::WriteOut(prompt, sizeof prompt - 1);
+    system::WriteOut("\nPress Enter to close this window.\n");
     system::WaitForEnter();
   }
   return report.status;

@@ -1,53 +1,148 @@
-// The settings check's file and console calls over KERNEL32.
+// The settings check's file and console calls over KERNEL32's wide calls.
 
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
+#include <cstdlib>
+#include <string>
+
 #include "checker/system.h"
+#include "checker/utf.h"
 
 namespace lumavale::check::system {
+namespace {
 
-bool ReadWholeFile(const char* path, char* buffer, std::uint32_t capacity, std::uint32_t* size) {
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "the wide calls take UTF-16");
+
+std::wstring Wide(const std::string& text) {
+  const std::u16string units = utf::Utf16(text);
+  return std::wstring(units.begin(), units.end());
+}
+
+std::string Utf8(const wchar_t* text, std::size_t length) {
+  return utf::Utf8(std::u16string_view(reinterpret_cast<const char16_t*>(text), length));
+}
+
+// A whole path as the file calls take it: one of MAX_PATH or more only behind "\\?\".
+std::wstring ForFiles(const std::string& path) {
+  std::wstring wide = Wide(path);
+  if (wide.size() < MAX_PATH || wide.starts_with(L"\\\\?\\")) return wide;
+  if (wide.starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + wide.substr(2);
+  return L"\\\\?\\" + wide;
+}
+
+bool Missing(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
+
+}  // namespace
+
+std::string ProgramPath() {
+  // Paths can be far longer than MAX_PATH; the count fills the buffer when it was cut.
+  for (DWORD size = MAX_PATH; size <= 32768; size *= 2) {
+    std::wstring path(size, L'\0');
+    const DWORD count = GetModuleFileNameW(nullptr, path.data(), size);
+    if (count == 0) return {};
+    if (count < size) return Utf8(path.data(), count);
+  }
+  return {};
+}
+
+std::string FullPath(const std::string& path) {
+  const std::wstring wide = Wide(path);
+  const DWORD needed = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (needed == 0) return {};
+  std::wstring full(needed, L'\0');
+  const DWORD count = GetFullPathNameW(wide.c_str(), needed, full.data(), nullptr);
+  return count == 0 || count >= needed ? std::string() : Utf8(full.data(), count);
+}
+
+Kind KindOf(const std::string& path) {
+  const std::wstring wide = ForFiles(path);
+  const DWORD attributes = GetFileAttributesW(wide.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES) {
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return Kind::kFolder;
+    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+      // A link: it names a file only when it leads to one.
+      const HANDLE file = CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+      if (file == INVALID_HANDLE_VALUE) return Kind::kUnreachable;
+      CloseHandle(file);
+    }
+    return Kind::kFile;
+  }
+  if (!Missing(GetLastError())) return Kind::kUnreachable;
+  // Some systems read a link that leads nowhere as missing; the folder's own entry
+  // for it still shows that something bears the name.
+  WIN32_FIND_DATAW entry;
+  const HANDLE found = FindFirstFileW(wide.c_str(), &entry);
+  if (found != INVALID_HANDLE_VALUE) {
+    FindClose(found);
+    return Kind::kUnreachable;
+  }
+  return Missing(GetLastError()) ? Kind::kNothing : Kind::kUnreachable;
+}
+
+Read ReadWholeFile(const std::string& path, char** bytes, std::size_t* size, std::uint32_t* error) {
   // Shared for writing too: an editor that holds the file open must not stop the check.
-  const HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+  const HANDLE file = CreateFileW(ForFiles(path).c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
+  if (file == INVALID_HANDLE_VALUE) {
+    *error = GetLastError();
+    switch (KindOf(path)) {
+      case Kind::kNothing: return Read::kNothing;
+      case Kind::kFolder: return Read::kFolder;
+      case Kind::kUnreachable: return Read::kUnreachable;
+      case Kind::kFile: break;
+    }
+    return Read::kCannotOpen;
+  }
   LARGE_INTEGER length{};
-  bool read = GetFileSizeEx(file, &length) != FALSE && length.QuadPart <= 0x7FFFFFFF;
-  if (read) {
-    *size = static_cast<std::uint32_t>(length.QuadPart);
-    const std::uint32_t wanted = *size < capacity ? *size : capacity;
-    std::uint32_t done = 0;
-    while (read && done < wanted) {
+  Read read = Read::kCannotOpen;
+  char* memory = nullptr;
+  if (GetFileSizeEx(file, &length) == FALSE) {
+    *error = GetLastError();
+  } else if (length.QuadPart > 0x7FFFFFFF ||
+             (memory = static_cast<char*>(std::malloc(static_cast<std::size_t>(length.QuadPart) + 1))) == nullptr) {
+    read = Read::kTooLarge;
+  } else {
+    const auto wanted = static_cast<std::size_t>(length.QuadPart);
+    std::size_t done = 0;
+    bool reading = true;
+    while (reading && done < wanted) {
       DWORD got = 0;
-      read = ReadFile(file, buffer + done, wanted - done, &got, nullptr) != FALSE && got != 0;
+      const DWORD chunk = static_cast<DWORD>(wanted - done < 0x4000000 ? wanted - done : 0x4000000);
+      reading = ReadFile(file, memory + done, chunk, &got, nullptr) != FALSE && got != 0;
       done += got;
+    }
+    if (reading) {
+      *bytes = memory;
+      *size = done;
+      read = Read::kRead;
+    } else {
+      *error = GetLastError();
+      std::free(memory);
     }
   }
   CloseHandle(file);
   return read;
 }
 
-bool FileExists(const char* path) {
-  const DWORD attributes = GetFileAttributesA(path);
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
-
-std::uint32_t FullPath(const char* path, char* buffer, std::uint32_t size) {
-  return GetFullPathNameA(path, size, buffer, nullptr);
-}
-
-void WriteOut(const char* text, std::uint32_t length) {
+void WriteOut(const std::string& text) {
   const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
   if (out == nullptr || out == INVALID_HANDLE_VALUE) return;
-  // Lines end in CR LF, so that a report saved to a file reads well in any editor.
-  std::uint32_t start = 0;
-  for (std::uint32_t i = 0; i <= length; ++i) {
-    if (i < length && text[i] != '\n') continue;
-    DWORD written = 0;
-    if (i > start) WriteFile(out, text + start, i - start, &written, nullptr);
-    if (i < length) WriteFile(out, "\r\n", 2, &written, nullptr);
-    start = i + 1;
+  // Lines end in CR LF, so that a report saved to a file reads well in any editor. A
+  // console is given UTF-16, so that every path shows as the player sees it there;
+  // a file or a pipe gets UTF-8.
+  DWORD mode = 0;
+  const bool console = GetConsoleMode(out, &mode) != FALSE;
+  std::string lines;
+  for (const char c : text) lines += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  DWORD written = 0;
+  if (console) {
+    const std::wstring wide = Wide(lines);
+    WriteConsoleW(out, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+  } else {
+    WriteFile(out, lines.data(), static_cast<DWORD>(lines.size()), &written, nullptr);
   }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The plug-in's whole effect on the host: a fixed table of stores.
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 
@@ -26,12 +27,9 @@ inline constexpr PatchEntry kPatchSet[] = {
     {&PluginSettings::removeSkyTextures, 0x009EB9E8, 1, 0x00, nullptr},
 };
 
-static_assert([] {
-  for (const PatchEntry& entry : kPatchSet) {
-    if (entry.width != 1 && entry.width != 4) return false;
-  }
-  return true;
-}(), "every row stores 1 or 4 bytes");
+static_assert(std::ranges::all_of(kPatchSet,
+                                  [](const PatchEntry& entry) { return entry.width == 1 || entry.width == 4; }),
+              "every row stores 1 or 4 bytes");
 
 // Whether `entry` is written with these settings.
 inline bool RowApplies(const PatchEntry& entry, const PluginSettings& settings) {

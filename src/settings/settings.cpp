@@ -22,29 +22,29 @@ class Units;
 template <>
 class Units<char> {
  public:
-  explicit Units(const char* text) : text_(text) {}
-  const char* get() const { return text_; }
+  explicit Units(const char* ascii) : text(ascii) {}
+  const char* Get() const { return text; }
 
  private:
-  const char* text_;
+  const char* text;
 };
 template <>
 class Units<char16_t> {
  public:
-  explicit Units(const char* text) {
-    for (std::uint32_t i = 0; text[i] != '\0' && i + 1 < kLongest; ++i) text_[i] = static_cast<char16_t>(text[i]);
+  explicit Units(const char* ascii) {
+    for (std::uint32_t i = 0; ascii[i] != '\0' && i + 1 < kLongest; ++i) text[i] = static_cast<char16_t>(ascii[i]);
   }
-  const char16_t* get() const { return text_; }
+  const char16_t* Get() const { return text; }
 
  private:
   static constexpr std::uint32_t kLongest = 24;  // the longest key and a NUL fit
-  char16_t text_[kLongest] = {};
+  char16_t text[kLongest] = {};
 };
 
 // A switch is on only when its integer is exactly 1.
 template <typename Unit>
 bool ReadSwitch(const SettingKey& setting, const Unit* file) {
-  return platform::ProfileInt(Units<Unit>(setting.section).get(), Units<Unit>(setting.key).get(),
+  return platform::ProfileInt(Units<Unit>(setting.section).Get(), Units<Unit>(setting.key).Get(),
                               setting.defaultNumber, file) == 1;
 }
 
@@ -57,8 +57,8 @@ float ReadAmount(const SettingKey& setting, const char* file) {
 
 float ReadAmount(const SettingKey& setting, const char16_t* file) {
   char16_t value[kSettingsTextSize] = {};
-  platform::ProfileString(Units<char16_t>(setting.section).get(), Units<char16_t>(setting.key).get(),
-                          Units<char16_t>(setting.defaultText).get(), value, kSettingsTextSize, file);
+  platform::ProfileString(Units<char16_t>(setting.section).Get(), Units<char16_t>(setting.key).Get(),
+                          Units<char16_t>(setting.defaultText).Get(), value, kSettingsTextSize, file);
   // Numbers are ASCII: any other unit becomes a byte no number holds, so the reading
   // stops there as it stops at the '?' a narrow read gives.
   char narrow[kSettingsTextSize] = {};

@@ -44,17 +44,19 @@ std::string ShippedSample() {
   return text.str();
 }
 
-// Where things lie in the game folder, which has a "scripts" folder inside.
-enum class Place { kNowhere, kGame, kScripts };
+// Where things lie in the game folder, which has a "scripts" folder inside; or in a
+// folder whose name Wine's default ANSI code page cannot hold.
+enum class Place { kNowhere, kGame, kScripts, kRussian };
 
 struct CheckCase {
   std::string name;
   Place settingsAt;     // where LumavaleSettings.ini lies
-  std::string settings;
+  std::string settings; // its text; "@folder": a folder of that name; "@lines", "@large":
+                        // 5 MiB of one-character lines, 250 MiB of long ones
   Place pluginAt;       // where Lumavale.asi lies
   Place checkerAt;      // where LumavaleCheck.exe lies (and runs)
-  std::string argument; // "" none; "@game", "@scripts": the settings file there, by full path;
-                        // anything else is passed as written
+  std::string argument; // "" none; "@game", "@scripts", "@russian": the settings file there,
+                        // by full path; anything else is passed as written
   int status;
   std::vector<std::string> lines;  // each must appear in the output
 };
@@ -127,40 +129,58 @@ class CheckerCases : public lumavale::wine::Sandbox,
     lumavale::wine::Sandbox::SetUp();
     if (IsSkipped() || HasFatalFailure()) return;
     fs::create_directories(Folder(Place::kScripts));
+    fs::create_directories(Folder(Place::kRussian));
   }
 
   fs::path Folder(Place place) const {
+    if (place == Place::kRussian) return root / "Игры";
     return place == Place::kScripts ? root / "game" / "scripts" : root / "game";
   }
 };
 
+constexpr std::pair<const char*, Place> kMarks[] = {
+    {"@game", Place::kGame}, {"@scripts", Place::kScripts}, {"@russian", Place::kRussian}};
+
+// A settings file with a warning on every line after its first few.
+void WriteLargeFile(const fs::path& path, std::size_t lines, std::size_t valueLength) {
+  std::ofstream file(path, std::ios::binary);
+  file << "[Lumavale]\r\nAmountInFrontend=0.5\r\n";
+  const std::string line = valueLength == 0 ? "x\n" : "x=" + std::string(valueLength, 'y') + "\r\n";
+  for (std::size_t i = 0; i < lines; ++i) file << line;
+}
+
 TEST_P(CheckerCases, StatusAndReport) {
   const CheckCase& c = GetParam();
-  if (c.settingsAt != Place::kNowhere) {
-    std::ofstream(Folder(c.settingsAt) / kSettings, std::ios::binary) << c.settings;
+  const fs::path settings = Folder(c.settingsAt) / kSettings;
+  if (c.settingsAt == Place::kNowhere) {
+  } else if (c.settings == "@folder") {
+    fs::create_directory(settings);
+  } else if (c.settings == "@lines") {
+    WriteLargeFile(settings, 5 << 19, 0);
+  } else if (c.settings == "@large") {
+    WriteLargeFile(settings, 250 << 10, 998);
+  } else {
+    std::ofstream(settings, std::ios::binary) << c.settings;
   }
   if (c.pluginAt != Place::kNowhere) fs::copy_file(kPlugin, Folder(c.pluginAt) / "Lumavale.asi");
   const fs::path checker = Folder(c.checkerAt) / "LumavaleCheck.exe";
   fs::copy_file(kChecker, checker);
 
   std::vector<std::string> args;
-  if (c.argument == "@game") {
-    args.push_back(lumavale::wine::WindowsPath(Folder(Place::kGame) / kSettings));
-  } else if (c.argument == "@scripts") {
-    args.push_back(lumavale::wine::WindowsPath(Folder(Place::kScripts) / kSettings));
-  } else if (!c.argument.empty()) {
-    args.push_back(c.argument);
+  for (const auto& [mark, place] : kMarks) {
+    if (c.argument == mark) args.push_back(lumavale::wine::WindowsPath(Folder(place) / kSettings));
   }
+  if (args.empty() && !c.argument.empty()) args.push_back(c.argument);
   const lumavale::wine::Run run = lumavale::wine::RunProgram(checker, args, Folder(c.checkerAt));
   const std::string out = Normalised(run.out);
 
   EXPECT_EQ(run.status, c.status) << out;
   EXPECT_TRUE(out.starts_with("Lumavale settings check\n")) << out;
   for (std::string line : c.lines) {
-    for (const auto& [mark, place] : {std::pair{"@game\\", Place::kGame}, std::pair{"@scripts\\", Place::kScripts}}) {
-      const std::size_t at = line.find(mark);
+    for (const auto& [mark, place] : kMarks) {
+      const std::size_t at = line.find(std::string(mark) + "\\");
       if (at != std::string::npos) {
-        line.replace(at, std::string(mark).size(), lumavale::wine::WindowsPath(Folder(place)) + "\\");
+        line.replace(at, std::string(mark).size() + 1, lumavale::wine::WindowsPath(Folder(place)) + "\\");
       }
     }
     EXPECT_TRUE(Shows(out, line)) << "missing: " << line << "\n" << out;
@@ -243,7 +263,21 @@ INSTANTIATE_TEST_SUITE_P(
                   kSettings, 0,
                   {"Settings file: @scripts\\LumavaleSettings.ini\n", "No problems found"}},
         CheckCase{"MissingFile", Place::kNowhere, "", Place::kScripts, Place::kScripts,
-                  "nothing-here.ini", 2, {"Cannot read the file @scripts\\nothing-here.ini"}}),
+                  "nothing-here.ini", 2, {"Cannot read the file @scripts\\nothing-here.ini: it does not exist"}},
+        // A folder the ANSI code page cannot name: the check, and the plug-in, read it.
+        CheckCase{"FolderTheAnsiCodePageCannotName", Place::kRussian, kAllKeys, Place::kRussian,
+                  Place::kRussian, "", 0,
+                  {"Settings file: @russian\\LumavaleSettings.ini\n", "-> fog: on, @4 := 01\n",
+                   "No problems found"}},
+        CheckCase{"DroppedFromAFolderTheAnsiCodePageCannotName", Place::kRussian, kAllKeys, Place::kRussian,
+                  Place::kScripts, "@russian", 0,
+                  {"Settings file: @russian\\LumavaleSettings.ini\n", "No problems found"}},
+        CheckCase{"FolderNamedLikeTheFile", Place::kScripts, "@folder", Place::kScripts, Place::kScripts, "", 1,
+                  {"it is a folder, not a file", "  @5      not written: RemoveSkyTextures is off\n"}},
+        CheckCase{"FiveMebibytesOfOneCharacterLines", Place::kScripts, "@lines", Place::kScripts,
+                  Place::kScripts, "", 1, {"And 2621390 more lines with problems"}},
+        CheckCase{"TwoHundredFiftyMebibytes", Place::kScripts, "@large", Place::kScripts, Place::kScripts, "", 1,
+                  {"And 255950 more lines with problems", "@2 := 00 00 00 3F"}}),
     [](const auto& param) { return param.param.name; });
 
 }  // namespace

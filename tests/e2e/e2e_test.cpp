@@ -364,14 +364,12 @@ TEST_P(ProfileReader, ReadsEveryKeyAsWineDoes) {
   }
   const std::vector<std::string> wine = AskWine(file, reads);
   ASSERT_FALSE(HasFailure());
-  const std::vector<lumavale::profile::Line> lines = lumavale::profile::Scan(GetParam().text);
+  const lumavale::profile::Profile profile(GetParam().text);
   for (std::size_t i = 0; i < reads.size(); ++i) {
     const ProfileRead& read = reads[i];
     const std::string ours =
-        read.integer ? std::to_string(lumavale::profile::Int(
-                           lines, read.section, read.key, std::stoi(read.defaultValue)))
-                     : lumavale::profile::String(lines, read.section, read.key,
-                                                 read.defaultValue, kAmountBufferSize);
+        read.integer ? std::to_string(profile.Int(read.section, read.key, std::stoi(read.defaultValue)))
+                     : profile.String(read.section, read.key, read.defaultValue, kAmountBufferSize);
     EXPECT_EQ(ours, wine[i]) << (read.integer ? "int " : "string ") << read.section << "/"
                              << read.key << " in\n" << GetParam().text;
   }

@@ -283,7 +283,7 @@ class Machine {
   std::uint32_t CopyOut(Address buffer, std::uint32_t size, const std::string& text, Call& call);
   std::uint32_t CopyOutWide(Address buffer, std::uint32_t size, const std::u16string& text,
                             Call& call);
-  std::vector<profile::Line> Lines(const std::string& path) const;
+  std::string_view ProfileText(const std::string& path) const;
 
   static void OnCode(uc_engine*, std::uint64_t address, std::uint32_t, void* self);
   static void OnAccess(uc_engine*, uc_mem_type type, std::uint64_t address, int size,
@@ -614,9 +614,9 @@ std::uint32_t Machine::ModuleFileName(Call& call) {
   return wide.size() >= size ? size : count;
 }
 
-std::vector<profile::Line> Machine::Lines(const std::string& path) const {
+std::string_view Machine::ProfileText(const std::string& path) const {
   for (const auto& [name, text] : process_.profiles) {
-    if (SameWithoutCase(name, path)) return profile::Scan(text);
+    if (SameWithoutCase(name, path)) return text;
   }
   return {};  // no such file: every read gives its default
 }
@@ -634,8 +634,8 @@ std::uint32_t Machine::ProfileInt(Call& call) {
     if (at == 0) throw std::runtime_error("a null string argument");
     call.text.push_back(Argument(call, at));
   }
-  return profile::Int(Lines(call.text[2]), call.text[0], call.text[1],
-                      static_cast<std::int32_t>(call.args[2]));
+  return profile::Profile(ProfileText(call.text[2]))
+      .Int(call.text[0], call.text[1], static_cast<std::int32_t>(call.args[2]));
 }
 
 std::uint32_t Machine::ProfileString(Call& call) {
@@ -647,7 +647,7 @@ std::uint32_t Machine::ProfileString(Call& call) {
   }
   const std::uint32_t size = call.args[4];
   const std::string value =
-      profile::String(Lines(call.text[3]), call.text[0], call.text[1], call.text[2], size);
+      profile::Profile(ProfileText(call.text[3])).String(call.text[0], call.text[1], call.text[2], size);
   return call.function.ends_with('W') ? CopyOutWide(call.args[3], size, utf::Utf16(value), call)
                                       : CopyOut(call.args[3], size, value, call);
 }

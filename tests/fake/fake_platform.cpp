@@ -4,6 +4,7 @@
 #include "fake_platform.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <thread>
 
@@ -15,14 +16,14 @@
 namespace lumavale {
 namespace {
 
-// The lines of `file` as the profile reads see them; none when there is no such file.
-// A wide read is recorded with " (wide)" after the file.
-std::vector<profile::Line> Lines(const std::string& section, const std::string& key,
-                                 const std::string& file, bool wide = false) {
+// The text of `file`, empty when there is no such file. A wide read is recorded with
+// " (wide)" after the file.
+std::string_view Text(const std::string& section, const std::string& key, const std::string& file,
+                      bool wide = false) {
   fake::Platform& state = fake::State();
   state.profileReads.push_back(section + "/" + key + "@" + file + (wide ? " (wide)" : ""));
   const auto found = state.files.find(file);
-  return found == state.files.end() ? std::vector<profile::Line>{} : profile::Scan(found->second);
+  return found == state.files.end() ? std::string_view() : found->second;
 }
 
 // Copies at most size-1 units and a NUL, as the profile reads do.
@@ -63,24 +64,25 @@ std::uint32_t PluginModuleFileName(char16_t* buffer, std::uint32_t size) {
 
 std::uint32_t ProfileInt(const char* section, const char* key, std::int32_t defaultValue,
                          const char* file) {
-  return profile::Int(Lines(section, key, file), section, key, defaultValue);
+  return profile::Profile(Text(section, key, file)).Int(section, key, defaultValue);
 }
 
 void ProfileString(const char* section, const char* key, const char* defaultText, char* buffer,
                    std::uint32_t size, const char* file) {
-  CopyCut(profile::String(Lines(section, key, file), section, key, defaultText, size), buffer, size);
+  CopyCut(profile::Profile(Text(section, key, file)).String(section, key, defaultText, size), buffer,
+          size);
 }
 
 std::uint32_t ProfileInt(const char16_t* section, const char16_t* key, std::int32_t defaultValue,
                          const char16_t* file) {
-  return profile::Int(Lines(Utf8(section), Utf8(key), Utf8(file), true), Utf8(section), Utf8(key),
-                      defaultValue);
+  return profile::Profile(Text(Utf8(section), Utf8(key), Utf8(file), true))
+      .Int(Utf8(section), Utf8(key), defaultValue);
 }
 
 void ProfileString(const char16_t* section, const char16_t* key, const char16_t* defaultText,
                    char16_t* buffer, std::uint32_t size, const char16_t* file) {
-  const std::string value = profile::String(Lines(Utf8(section), Utf8(key), Utf8(file), true),
-                                            Utf8(section), Utf8(key), Utf8(defaultText), size);
+  const std::string value = profile::Profile(Text(Utf8(section), Utf8(key), Utf8(file), true))
+                                .String(Utf8(section), Utf8(key), Utf8(defaultText), size);
   CopyCut(utf::Utf16(value), buffer, size);
 }
 
@@ -106,31 +108,41 @@ HostAddress HostImageBase() {
 
 namespace check::system {
 
-bool ReadWholeFile(const char* path, char* buffer, std::uint32_t capacity, std::uint32_t* size) {
-  const auto found = fake::State().files.find(path);
-  if (found == fake::State().files.end()) return false;
-  const std::string& text = found->second;
-  *size = static_cast<std::uint32_t>(text.size());
-  std::copy_n(text.data(), std::min<std::size_t>(text.size(), capacity), buffer);
-  return true;
-}
+std::string ProgramPath() { return fake::State().moduleFileName; }
 
-bool FileExists(const char* path) {
-  return fake::State().files.contains(path) || fake::State().existingFiles.contains(path);
-}
-
-std::uint32_t FullPath(const char* path, char* buffer, std::uint32_t size) {
+std::string FullPath(const std::string& path) {
   // Drive-absolute and network paths stay; anything else starts from the current folder.
-  const std::string given(path);
-  const bool absolute = (given.size() >= 3 && given[1] == ':' && (given[2] == '\\' || given[2] == '/')) ||
-                        given.starts_with("\\\\");
-  const std::string full = absolute ? given : fake::State().currentFolder + given;
-  if (full.size() >= size) return static_cast<std::uint32_t>(full.size() + 1);
-  CopyCut(full, buffer, size);
-  return static_cast<std::uint32_t>(full.size());
+  const bool absolute = (path.size() >= 3 && path[1] == ':' && (path[2] == '\\' || path[2] == '/')) ||
+                        path.starts_with("\\\\");
+  return absolute ? path : fake::State().currentFolder + path;
 }
 
-void WriteOut(const char* text, std::uint32_t length) { fake::State().out.append(text, length); }
+Kind KindOf(const std::string& path) {
+  const fake::Platform& state = fake::State();
+  if (state.files.contains(path) || state.existingFiles.contains(path)) return Kind::kFile;
+  const auto other = state.otherThings.find(path);
+  return other == state.otherThings.end() ? Kind::kNothing : other->second;
+}
+
+Read ReadWholeFile(const std::string& path, char** bytes, std::size_t* size, std::uint32_t* error) {
+  const auto found = fake::State().files.find(path);
+  if (found == fake::State().files.end()) {
+    *error = 2;
+    switch (KindOf(path)) {
+      case Kind::kNothing: return Read::kNothing;
+      case Kind::kFolder: return Read::kFolder;
+      case Kind::kUnreachable: return Read::kUnreachable;
+      case Kind::kFile: return Read::kCannotOpen;
+    }
+  }
+  const std::string& text = found->second;
+  *bytes = static_cast<char*>(std::malloc(text.size() + 1));
+  std::copy_n(text.data(), text.size(), *bytes);
+  *size = text.size();
+  return Read::kRead;
+}
+
+void WriteOut(const std::string& text) { fake::State().out += text; }
 
 bool OwnsConsole() { return fake::State().ownConsole; }
 

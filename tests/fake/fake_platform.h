@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "checker/system.h"
 #include "platform/platform.h"
 
 namespace lumavale::fake {
@@ -36,9 +37,11 @@ struct Platform {
   std::chrono::milliseconds hostImageBaseDelay{0};  // widens races in thread tests
 
   // The settings check's world: files that exist besides those in `files` (which can
-  // also be read), the folder a relative path starts from, and whether the console
-  // is the program's own.
+  // also be read) but are never read, other things that bear a name (folders, links
+  // that lead nowhere), the folder a relative path starts from, and whether the
+  // console is the program's own. The program's own path is `moduleFileName`.
   std::set<std::string> existingFiles;
+  std::map<std::string, check::system::Kind> otherThings;
   std::string currentFolder = "C:\\Users\\Player\\";
   bool ownConsole = false;
 

@@ -90,6 +90,14 @@ inline const std::vector<ProfileCase>& ProfileCases() {
        kLong.substr(0, 253), 0, 0},
       {"WindowsLineEnds", "[Lumavale]\r\nEnabled = 0 \r\n\r\n[Other]\r\nFog=1\r\n", 0, kD1, kD2, 1,
        0},
+      // Every lone CR ends a line too, even in a file with CR LF line ends.
+      {"LoneCarriageReturnAmongWindowsLineEnds",
+       "[Lumavale]\r\nAmountInFrontend=0.5\rAmountInGameplay=2.0\r\n[Other]\nFog=1\rRemoveSkyTextures=1\n",
+       1, "0.5", "2.0", 1, 1},
+      {"NulEndsWhatALineSays", std::string("[Lumavale]\nAmountInFrontend=1\0=9\nEnabled=0\0\n", 44), 0,
+       "1", kD2, 0, 0},
+      {"FormFeedTabAndEndOfFileMarkTrimmed",
+       "[Lumavale]\nAmountInFrontend=\f\t3\v\nAmountInGameplay=\x1A" "4\x1A\n", 1, "3", "4", 0, 0},
   };
   return cases;
 }

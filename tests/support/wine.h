@@ -35,12 +35,13 @@ inline Run Exec(std::vector<std::string> argv, const std::filesystem::path& dire
   const pid_t child = fork();
   if (child == 0) {
     dup2(pipeEnds[1], STDOUT_FILENO);
-    if (withErrors) dup2(pipeEnds[1], STDERR_FILENO);
+    // No console input: a program that waits for a key must not hang a test. Wine's
+    // own services may outlive the program: they must not hold the test's output.
+    const int nothing = open("/dev/null", O_RDWR);
+    if (nothing >= 0) dup2(nothing, STDIN_FILENO);
+    dup2(withErrors ? pipeEnds[1] : nothing, STDERR_FILENO);
     close(pipeEnds[0]);
     close(pipeEnds[1]);
-    // No console input: a program that waits for a key must not hang a test.
-    const int nothing = open("/dev/null", O_RDONLY);
-    if (nothing >= 0) dup2(nothing, STDIN_FILENO);
     if (chdir(directory.c_str()) != 0) _exit(126);
     setenv("WINEPREFIX", LUMAVALE_WINEPREFIX, 1);
     setenv("WINEDEBUG", "-all", 1);

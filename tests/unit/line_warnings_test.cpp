@@ -64,6 +64,12 @@ const std::string kAllKeys =
     "[Lumavale]\nEnabled=1\nAmountInFrontend=0.8\nAmountInGameplay=1.25\n"
     "[Other]\nFog=0\nRemoveSkyTextures=0\n";
 
+// The warnings of a file's lines alone.
+std::vector<Warning> WarningsOf(const std::string& text) {
+  const profile::Profile profile(text);
+  return CheckLines(profile).shown;
+}
+
 std::string Main(const std::string& line) { return "[Lumavale]\n" + line + "\n"; }
 std::string Other(const std::string& line) { return "[Other]\n" + line + "\n"; }
 
@@ -76,6 +82,9 @@ INSTANTIATE_TEST_SUITE_P(
         WarningCase{"NotesAndBlankLines", "; my settings\n\n# more\n" + kAllKeys + "\n", {}},
         WarningCase{"NamesInAnyCase", "[lumavale]\nENABLED=1\n[OTHER]\nfog=1\n", {}},
         WarningCase{"CarriageReturnLineEnds", "[Other]\r\nFog=1\r\n", {}},
+        // A lone CR ends a line, as the platform's reading ends it, so both keys are read.
+        WarningCase{"LoneCarriageReturnAmongWindowsLineEnds",
+                    "[Lumavale]\r\nAmountInFrontend=0.5\rAmountInGameplay=2.0\r\n", {}},
         WarningCase{"QuotedAmount", Main("AmountInGameplay=\"1.5\""), {}},
         WarningCase{"SpacesAroundEquals", Main("AmountInGameplay = 1.5 "), {}},
         WarningCase{"ExponentAmount", Main("AmountInGameplay=15e-1"), {}},
@@ -173,25 +182,24 @@ INSTANTIATE_TEST_SUITE_P(
 
 // A misspelt key's message says whether the setting it was meant for keeps its default.
 TEST(UnknownKey, SaysWhenTheMeantSettingKeepsItsDefault) {
-  const auto lines = profile::Scan("[Lumavale]\nAmountGameplay=2\n");
-  const auto warnings = CheckLines(lines);
+  const auto warnings = WarningsOf("[Lumavale]\nAmountGameplay=2\n");
   ASSERT_EQ(warnings.size(), 1u);
   EXPECT_NE(warnings[0].message.find("keeps its default (1.25)"), std::string::npos)
       << warnings[0].message;
 
-  const auto both = CheckLines(profile::Scan("[Lumavale]\nAmountInGameplay=1\nAmountGameplay=2\n"));
+  const auto both = WarningsOf("[Lumavale]\nAmountInGameplay=1\nAmountGameplay=2\n");
   ASSERT_EQ(both.size(), 1u);
   EXPECT_EQ(both[0].message.find("keeps its default"), std::string::npos) << both[0].message;
 }
 
 TEST(DecimalComma, MessageSaysWhatThePlugInUses) {
-  const auto warnings = CheckLines(profile::Scan(Main("AmountInGameplay=1,5")));
+  const auto warnings = WarningsOf(Main("AmountInGameplay=1,5"));
   ASSERT_EQ(warnings.size(), 1u);
   EXPECT_NE(warnings[0].message.find("uses 1."), std::string::npos) << warnings[0].message;
 }
 
 TEST(Switch, WordMessageSaysOff) {
-  const auto warnings = CheckLines(profile::Scan(Other("Fog=true")));
+  const auto warnings = WarningsOf(Other("Fog=true"));
   ASSERT_EQ(warnings.size(), 1u);
   EXPECT_NE(warnings[0].message.find("as off"), std::string::npos) << warnings[0].message;
 }
@@ -209,17 +217,17 @@ void PrintTo(const CountedCase& c, std::ostream* os) { *os << c.name; }
 class CountedLineCases : public ::testing::TestWithParam<CountedCase> {};
 
 TEST_P(CountedLineCases, IsTheLineWhoseValueTheReadGives) {
-  const auto lines = profile::Scan(GetParam().file);
+  const profile::Profile profile(GetParam().file);
   const SettingKey& fog = kSettingKeys[3];
   ASSERT_STREQ(fog.key, "Fog");
-  const profile::Line* counted = CountedLine(lines, fog);
-  const auto found = profile::Find(lines, fog.section, fog.key);
+  const std::optional<profile::Line> counted = CountedLine(profile, fog);
+  const auto found = profile.Find(fog.section, fog.key);
   if (GetParam().fogLine == 0) {
-    EXPECT_EQ(counted, nullptr);
+    EXPECT_FALSE(counted.has_value());
     EXPECT_FALSE(found.has_value());
     return;
   }
-  ASSERT_NE(counted, nullptr);
+  ASSERT_TRUE(counted.has_value());
   EXPECT_EQ(counted->number, GetParam().fogLine);
   EXPECT_EQ(found.has_value(), counted->hasValue);
   if (found.has_value()) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "profile_cases.h"
 
@@ -13,13 +14,13 @@ class ProfileReads : public ::testing::TestWithParam<testing::ProfileCase> {};
 
 TEST_P(ProfileReads, FileTextGivesWhatThePlatformReads) {
   const testing::ProfileCase& c = GetParam();
-  const std::vector<Line> lines = Scan(c.text);
+  const Profile profile(c.text);
   const std::vector<std::string> expected = testing::Values(c);
   for (int i = 0; i < LUMAVALE_READ_COUNT; ++i) {
     const LumavaleRead& read = kLumavaleReads[i];
-    EXPECT_EQ(read.integer ? std::to_string(Int(lines, read.section, read.key, read.defaultNumber))
-                           : String(lines, read.section, read.key, read.defaultText,
-                                    LUMAVALE_AMOUNT_BUFFER_SIZE),
+    EXPECT_EQ(read.integer ? std::to_string(profile.Int(read.section, read.key, read.defaultNumber))
+                           : profile.String(read.section, read.key, read.defaultText,
+                                            LUMAVALE_AMOUNT_BUFFER_SIZE),
               expected[static_cast<std::size_t>(i)])
         << read.key;
   }
@@ -29,10 +30,14 @@ INSTANTIATE_TEST_SUITE_P(Files, ProfileReads, ::testing::ValuesIn(testing::Profi
                          [](const auto& param) { return param.param.name; });
 
 TEST(ProfileScan, LinesAreNumberedAndKindsKnown) {
-  const std::vector<Line> lines = Scan("; note\n\n[Other]\nFog = 1\n[broken\nloose\n");
-  ASSERT_EQ(lines.size(), 6u);
+  // CR LF, a lone CR and a lone LF each end one line, as an editor shows them.
+  const Profile profile("; note\r\n\r[Other]\nFog = 1\r\n[broken\nloose\n");
+  LineCursor cursor(profile);
   const Line::Kind kinds[] = {Line::Kind::kComment, Line::Kind::kBlank, Line::Kind::kSection,
                               Line::Kind::kKey,     Line::Kind::kOther, Line::Kind::kKey};
+  std::vector<Line> lines;
+  for (Line line; cursor.Next(line);) lines.push_back(line);
+  ASSERT_EQ(lines.size(), std::size(kinds));
   for (std::size_t i = 0; i < lines.size(); ++i) {
     EXPECT_EQ(lines[i].number, i + 1);
     EXPECT_EQ(lines[i].kind, kinds[i]) << "line " << i + 1;

@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "contract.h"
 #include "fake_platform.h"
+#include "profile_cases.h"
 #include "report_text.h"
 
 namespace lumavale::check {
@@ -125,166 +128,163 @@ INSTANTIATE_TEST_SUITE_P(
                  kStatusWarnings}),
     [](const auto& param) { return param.param.name; });
 
-// --- Where the file lies -------------------------------------------------------------
-
-struct PlaceCase {
-  std::string name;
-  std::string settings;               // the file checked
-  std::vector<std::string> existing;  // other files that exist
-  std::vector<Problem> problems;      // file warnings, in order
-  std::string advice;                 // in the first file warning's advice
-};
-
-void PrintTo(const PlaceCase& c, std::ostream* os) { *os << c.name; }
-
-class PlaceCases : public ::testing::TestWithParam<PlaceCase> {};
-
-TEST_P(PlaceCases, FileWarningsSayWhereThePlugInLooks) {
-  fake::State() = {};
-  fake::State().files[GetParam().settings] = "[Other]\nFog=1\n";
-  for (const std::string& path : GetParam().existing) fake::State().existingFiles.insert(path);
-  const Report report = CheckSettings(GetParam().settings.c_str());
-  EXPECT_EQ(FileProblems(report), GetParam().problems) << report.text;
-  // Values from a file the plug-in does not read as it lies are only what it would use.
-  const bool read = std::ranges::none_of(GetParam().problems, [](Problem problem) {
-    return problem == Problem::kNoPluginBeside || problem == Problem::kOtherFileName;
-  });
-  EXPECT_EQ(Has(report.text, "What the plug-in will use:\n"), read) << report.text;
-  EXPECT_EQ(Has(report.text, "What the plug-in would use from this file"), !read) << report.text;
-  if (!GetParam().problems.empty()) {
-    ASSERT_FALSE(report.warnings.empty());
-    EXPECT_TRUE(Has(report.warnings[0].advice, GetParam().advice)) << report.warnings[0].advice;
-    EXPECT_EQ(report.status, kStatusWarnings);
-  } else {
-    EXPECT_EQ(report.status, kStatusClean) << report.text;
-  }
-}
+// --- Which file is checked, and where it lies -----------------------------------------
 
 const std::string kInScripts = kScripts + kSettingsName;
 const std::string kInGame = kGame + kSettingsName;
 const std::string kAsiInScripts = std::string(kScripts) + "Lumavale.asi";
 const std::string kAsiInGame = std::string(kGame) + "Lumavale.asi";
+const std::string kCheckInScripts = std::string(kScripts) + "LumavaleCheck.exe";
 const std::string kDropped = "C:\\Downloads\\" + kSettingsName;
+const std::string kRussian = "C:\\Игры\\";  // a folder the ANSI code page cannot name
+const std::string kFogOn = "[Other]\nFog=1\n";
+const std::string kLongFolder = "C:\\" + std::string(240, 'd') + "\\";
 
-INSTANTIATE_TEST_SUITE_P(
-    Places, PlaceCases,
-    ::testing::Values(
-        PlaceCase{"BesideThePlugIn", kInScripts, {kAsiInScripts}, {}, ""},
-        PlaceCase{"BesideThePlugInInGameFolder", kInGame, {kAsiInGame}, {}, ""},
-        PlaceCase{"AtADrivesRoot", "C:\\" + kSettingsName, {"C:\\Lumavale.asi"}, {}, ""},
-        PlaceCase{"NoPlugInAnywhere", kInScripts, {}, {Problem::kNoPluginBeside},
-                  "in the folder that holds Lumavale.asi"},
-        PlaceCase{"GameFolderWhilePlugInInScripts", kInGame, {kAsiInScripts},
-                  {Problem::kNoPluginBeside}, std::string("into ") + kScripts},
-        PlaceCase{"ScriptsWhilePlugInInGameFolder", kInScripts, {kAsiInGame},
-                  {Problem::kNoPluginBeside}, std::string("into ") + kGame},
-        PlaceCase{"SecondFileInParent", kInScripts, {kAsiInScripts, kInGame},
-                  {Problem::kNeighbourSettings}, "delete the other"},
-        PlaceCase{"SecondFileInScripts", kInGame, {kAsiInGame, kInScripts},
-                  {Problem::kNeighbourSettings}, "delete the other"},
-        PlaceCase{"PlugInAndItsFileInScripts", kInGame, {kAsiInScripts, kInScripts},
-                  {Problem::kNoPluginBeside, Problem::kNeighbourSettings},
-                  std::string("into ") + kScripts},
-        PlaceCase{"OtherFileName", std::string(kScripts) + "MySettings.ini", {kAsiInScripts},
-                  {Problem::kOtherFileName}, "Rename the file to LumavaleSettings.ini"}),
-    [](const auto& param) { return param.param.name; });
+using Kind = system::Kind;
 
-TEST(CheckSettings, NeighbourMessageNamesWhichFileIsRead) {
+struct FileCase {
+  std::string name;
+  std::string program;                        // where the check lies
+  std::string argument;                       // the file given; "" none
+  std::map<std::string, std::string> files;   // settings files and their text
+  std::vector<std::string> existing;          // other files, never read
+  std::map<std::string, Kind> others;         // folders, links that lead nowhere
+  int status;
+  std::vector<Problem> problems;              // file warnings, in order
+  std::vector<std::string> shows;             // in the report (rows as @1 to @6)
+  std::vector<std::string> hides;             // not in the report
+  std::string readsFrom = "-";                // the file every profile read names; "" none
+};
+
+void PrintTo(const FileCase& c, std::ostream* os) { *os << c.name; }
+
+class FileCases : public ::testing::TestWithParam<FileCase> {};
+
+TEST_P(FileCases, StatusWarningsAndReport) {
+  const FileCase& c = GetParam();
   fake::State() = {};
-  fake::State().files[kInGame] = "";
-  fake::State().existingFiles = {kAsiInScripts, kInScripts};
-  const Report report = CheckSettings(kInGame.c_str());
-  ASSERT_EQ(report.warnings.size(), 2u) << report.text;
-  EXPECT_TRUE(Has(report.warnings[1].message, "which is that one, not this one")) << report.warnings[1].message;
-
-  fake::State().existingFiles = {kAsiInGame, kInScripts};
-  const Report beside = CheckSettings(kInGame.c_str());
-  ASSERT_EQ(beside.warnings.size(), 1u) << beside.text;
-  EXPECT_TRUE(Has(beside.warnings[0].message, "which is this one")) << beside.warnings[0].message;
-}
-
-// --- Which file is checked ------------------------------------------------------------
-
-TEST(CheckSettings, WithoutArgumentChecksTheFileBesideTheProgram) {
-  fake::State() = {};
-  fake::State().moduleFileName = std::string(kScripts) + "LumavaleCheck.exe";
-  fake::State().files[kInScripts] = "[Other]\nFog=1\n";
-  fake::State().existingFiles = {kAsiInScripts};
-  const Report report = CheckSettings(nullptr);
-  EXPECT_TRUE(Has(report.text, "Settings file: " + kInScripts + "\n")) << report.text;
-  EXPECT_TRUE(Has(report.text, "@4 := 01")) << report.text;
-  EXPECT_EQ(report.status, kStatusClean);
-}
-
-TEST(CheckSettings, WithoutArgumentAndWithoutFileTheDefaultsApply) {
-  fake::State() = {};
-  fake::State().moduleFileName = std::string(kScripts) + "LumavaleCheck.exe";
-  fake::State().existingFiles = {kAsiInScripts};
-  const Report report = CheckSettings(nullptr);
-  EXPECT_TRUE(Has(report.text, "Settings file: none")) << report.text;
-  EXPECT_TRUE(Has(report.text, "the plug-in uses the defaults")) << report.text;
-  EXPECT_TRUE(Has(report.text, "@3 := 00 00 A0 3F")) << report.text;
-  EXPECT_EQ(report.status, kStatusClean);
-}
-
-TEST(CheckSettings, WithoutArgumentWarnsOfAFileInTheWrongFolder) {
-  // The player put the settings in the game folder, the plug-in and this program in scripts.
-  fake::State() = {};
-  fake::State().moduleFileName = std::string(kScripts) + "LumavaleCheck.exe";
-  fake::State().existingFiles = {kAsiInScripts, kInGame};
-  const Report report = CheckSettings(nullptr);
-  EXPECT_EQ(FileProblems(report), std::vector<Problem>{Problem::kNeighbourSettings}) << report.text;
-  EXPECT_EQ(report.status, kStatusWarnings);
-}
-
-TEST(CheckSettings, ProgramPathTooLongForThePlugIn) {
-  fake::State() = {};
-  fake::State().moduleFileName = "C:\\" + std::string(250, 'd') + "\\LumavaleCheck.exe";
-  const Report report = CheckSettings(nullptr);
-  EXPECT_EQ(FileProblems(report), std::vector<Problem>{Problem::kPathTooLong}) << report.text;
-  EXPECT_TRUE(Has(report.text, "@3 := 00 00 A0 3F")) << "defaults\n" << report.text;
-  EXPECT_TRUE(Has(report.text, "Settings file: cannot be read from this folder\n")) << report.text;
-  EXPECT_FALSE(Has(report.text, "Settings file: none")) << report.text;
-  EXPECT_TRUE(fake::State().profileReads.empty()) << "no file to read";
-  EXPECT_EQ(report.status, kStatusWarnings);
-}
-
-TEST(CheckSettings, GivenPathTooLongReadsAsDefaults) {
-  fake::State() = {};
-  const std::string folder = "C:\\" + std::string(240, 'd') + "\\";
-  fake::State().files[folder + kSettingsName] = "[Other]\nFog=1\n";
-  fake::State().existingFiles = {folder + "Lumavale.asi"};
-  const Report report = CheckSettings((folder + kSettingsName).c_str());
-  EXPECT_EQ(FileProblems(report), std::vector<Problem>{Problem::kPathTooLong}) << report.text;
-  EXPECT_FALSE(Has(report.text, "@4 := 01")) << "the plug-in cannot read it\n" << report.text;
-}
-
-TEST(CheckSettings, BareNameIsTakenFromTheCurrentFolder) {
-  fake::State() = {};
+  fake::State().moduleFileName = c.program;
   fake::State().currentFolder = kScripts;
-  fake::State().files[kInScripts] = "[Other]\nFog=1\n";
-  fake::State().existingFiles = {kAsiInScripts};
-  const Report report = CheckSettings(kSettingsName.c_str());
-  EXPECT_TRUE(Has(report.text, "Settings file: " + kInScripts + "\n")) << report.text;
-  EXPECT_TRUE(Has(report.text, "@4 := 01")) << report.text;
-  // The reads went to the whole path, never to a bare name.
-  for (const std::string& read : fake::State().profileReads) {
-    EXPECT_TRUE(read.ends_with("@" + kInScripts)) << read;
+  fake::State().files = {c.files.begin(), c.files.end()};
+  fake::State().existingFiles = {c.existing.begin(), c.existing.end()};
+  fake::State().otherThings = {c.others.begin(), c.others.end()};
+  const Report report = CheckSettings(c.argument.empty() ? nullptr : c.argument.c_str());
+
+  EXPECT_EQ(report.status, c.status) << report.text;
+  EXPECT_EQ(FileProblems(report), c.problems) << report.text;
+  for (const std::string& part : c.shows) EXPECT_TRUE(Has(report.text, part)) << part << "\n" << report.text;
+  for (const std::string& part : c.hides) EXPECT_FALSE(Has(report.text, part)) << part << "\n" << report.text;
+  if (c.readsFrom != "-") {
+    EXPECT_EQ(fake::State().profileReads.size(), c.readsFrom.empty() ? 0u : 5u);
+    for (const std::string& read : fake::State().profileReads) {
+      EXPECT_TRUE(read.ends_with("@" + c.readsFrom)) << read;
+    }
+  }
+  // What reaches a console is safe to show: no control character but the line ends,
+  // and, but for whole paths, no line longer than a cut value with its length.
+  for (const char ch : report.text) EXPECT_TRUE(ch == '\n' || static_cast<unsigned char>(ch) >= 0x20) << report.text;
+  std::istringstream lines(report.text);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.find('\\') == std::string::npos) EXPECT_LE(line.size(), 160u) << line;
   }
 }
 
-TEST(CheckSettings, GivenFileThatCannotBeReadIsStatusTwo) {
-  fake::State() = {};
-  const Report report = CheckSettings("C:\\nowhere\\LumavaleSettings.ini");
-  EXPECT_EQ(report.status, kStatusUnreadable);
-  EXPECT_TRUE(Has(report.text, "Cannot read the file C:\\nowhere\\LumavaleSettings.ini")) << report.text;
-  EXPECT_FALSE(Has(report.text, ":=")) << report.text;
-  EXPECT_TRUE(fake::State().profileReads.empty());
+// A file that the plug-in reads with a warning for every one of its lines.
+std::string ManyProblemLines(std::size_t count) {
+  std::string text = kFogOn;
+  for (std::size_t i = 0; i < count; ++i) text += "x\n";
+  return text;
 }
 
-TEST(CheckSettings, ReadsTheFileThroughThePlugInsReads) {
+INSTANTIATE_TEST_SUITE_P(
+    Files, FileCases,
+    ::testing::Values(
+        // Given files, and where they lie against the plug-in.
+        FileCase{"BesideThePlugIn", kCheckInScripts, kInScripts, {{kInScripts, kFogOn}}, {kAsiInScripts}, {},
+                 kStatusClean, {}, {"What the plug-in will use:\n", "@4 := 01"}, {"would use"}},
+        FileCase{"BesideThePlugInInGameFolder", kCheckInScripts, kInGame, {{kInGame, kFogOn}}, {kAsiInGame}, {},
+                 kStatusClean, {}, {"What the plug-in will use:\n"}},
+        FileCase{"AtADrivesRoot", kCheckInScripts, "C:\\" + kSettingsName, {{"C:\\" + kSettingsName, kFogOn}},
+                 {"C:\\Lumavale.asi"}, {}, kStatusClean, {}},
+        FileCase{"NoPlugInAnywhere", kCheckInScripts, kInScripts, {{kInScripts, kFogOn}}, {}, {}, kStatusWarnings,
+                 {Problem::kNoPluginBeside},
+                 {"in the folder that holds Lumavale.asi", "What the plug-in would use from this file"}},
+        FileCase{"GameFolderWhilePlugInInScripts", kCheckInScripts, kInGame, {{kInGame, kFogOn}}, {kAsiInScripts},
+                 {}, kStatusWarnings, {Problem::kNoPluginBeside}, {std::string("into ") + kScripts}},
+        FileCase{"ScriptsWhilePlugInInGameFolder", kCheckInScripts, kInScripts, {{kInScripts, kFogOn}},
+                 {kAsiInGame}, {}, kStatusWarnings, {Problem::kNoPluginBeside}, {std::string("into ") + kGame}},
+        FileCase{"SecondFileInParent", kCheckInScripts, kInScripts, {{kInScripts, kFogOn}}, {kAsiInScripts, kInGame},
+                 {}, kStatusWarnings, {Problem::kNeighbourSettings}, {"delete the other", "which is this one"}},
+        FileCase{"SecondFileInScripts", kCheckInScripts, kInGame, {{kInGame, kFogOn}}, {kAsiInGame, kInScripts}, {},
+                 kStatusWarnings, {Problem::kNeighbourSettings}, {"delete the other"}},
+        FileCase{"PlugInAndItsFileInScripts", kCheckInScripts, kInGame, {{kInGame, ""}}, {kAsiInScripts, kInScripts},
+                 {}, kStatusWarnings, {Problem::kNoPluginBeside, Problem::kNeighbourSettings},
+                 {std::string("into ") + kScripts, "which is that one, not this one"}},
+        FileCase{"OtherFileName", kCheckInScripts, std::string(kScripts) + "MySettings.ini",
+                 {{std::string(kScripts) + "MySettings.ini", kFogOn}}, {kAsiInScripts}, {}, kStatusWarnings,
+                 {Problem::kOtherFileName}, {"Rename the file to LumavaleSettings.ini"}},
+        FileCase{"BareNameIsTakenFromTheCurrentFolder", kCheckInScripts, kSettingsName, {{kInScripts, kFogOn}},
+                 {kAsiInScripts}, {}, kStatusClean, {}, {"Settings file: " + kInScripts + "\n", "@4 := 01"}, {},
+                 kInScripts},
+        FileCase{"GivenPathTooLongReadsAsDefaults", kCheckInScripts, kLongFolder + kSettingsName,
+                 {{kLongFolder + kSettingsName, kFogOn}}, {kLongFolder + "Lumavale.asi"}, {}, kStatusWarnings,
+                 {Problem::kPathTooLong}, {}, {"@4 := 01"}},
+        FileCase{"GivenFileThatCannotBeReadIsStatusTwo", kCheckInScripts, "C:\\nowhere\\" + kSettingsName, {}, {},
+                 {}, kStatusUnreadable, {}, {"Cannot read the file C:\\nowhere\\LumavaleSettings.ini: it does not exist"},
+                 {":="}, ""},
+        FileCase{"MissingFileWithPathTooLongSaysBoth", kCheckInScripts, kLongFolder + kSettingsName, {}, {}, {},
+                 kStatusUnreadable, {Problem::kPathTooLong}, {"it does not exist", "longer than the plug-in can handle"}},
+        FileCase{"DroppedFolderSaysSo", kCheckInScripts, kInScripts, {}, {}, {{kInScripts, Kind::kFolder}},
+                 kStatusUnreadable, {}, {"it is a folder, not a file"}},
+        // The file beside the check itself, when none is given.
+        FileCase{"WithoutArgumentTheFileBesideTheProgram", kCheckInScripts, "", {{kInScripts, kFogOn}},
+                 {kAsiInScripts}, {}, kStatusClean, {}, {"Settings file: " + kInScripts + "\n", "@4 := 01"}, {},
+                 kInScripts},
+        FileCase{"WithoutArgumentAndWithoutFileTheDefaultsApply", kCheckInScripts, "", {}, {kAsiInScripts}, {},
+                 kStatusClean, {}, {"Settings file: none", "the plug-in uses the defaults", "@3 := 00 00 A0 3F"}},
+        FileCase{"WithoutArgumentAFileInTheWrongFolder", kCheckInScripts, "", {}, {kAsiInScripts, kInGame}, {},
+                 kStatusWarnings, {Problem::kNeighbourSettings}, {"Move that file into"}},
+        FileCase{"ProgramPathTooLongForThePlugIn", "C:\\" + std::string(250, 'd') + "\\LumavaleCheck.exe", "", {},
+                 {}, {}, kStatusWarnings, {Problem::kPathTooLong},
+                 {"@3 := 00 00 A0 3F", "Settings file: cannot be read from this folder\n"}, {"Settings file: none"},
+                 ""},
+        FileCase{"FolderNamedLikeTheFile", kCheckInScripts, "", {}, {kAsiInScripts}, {{kInScripts, Kind::kFolder}},
+                 kStatusWarnings, {Problem::kNotAFile}, {"it is a folder, not a file"}, {"Settings file: none"}},
+        FileCase{"LinkThatLeadsNowhereNamedLikeTheFile", kCheckInScripts, "", {}, {kAsiInScripts},
+                 {{kInScripts, Kind::kUnreachable}}, kStatusWarnings, {Problem::kNotAFile},
+                 {"a link that leads to no file"}},
+        // Folders whose names the ANSI code page cannot hold: read by the wide road.
+        FileCase{"FolderTheAnsiCodePageCannotName", kRussian + "LumavaleCheck.exe", "",
+                 {{kRussian + kSettingsName, kFogOn}}, {kRussian + "Lumavale.asi"}, {}, kStatusClean, {},
+                 {"Settings file: " + kRussian + kSettingsName + "\n", "@4 := 01"}, {"none"},
+                 kRussian + kSettingsName + " (wide)"},
+        FileCase{"DroppedFromAFolderTheAnsiCodePageCannotName", kCheckInScripts, kRussian + kSettingsName,
+                 {{kRussian + kSettingsName, kFogOn}}, {kRussian + "Lumavale.asi"}, {}, kStatusClean, {}, {"@4 := 01"},
+                 {}, kRussian + kSettingsName + " (wide)"},
+        // What the file holds.
+        FileCase{"Utf16WithoutByteOrderMark", kCheckInScripts, kInScripts,
+                 {{kInScripts, testing::Utf16("[Other]\r\nFog=1\r\n", false, false)}}, {kAsiInScripts}, {},
+                 kStatusWarnings, {Problem::kNotText}, {"save it as ANSI or UTF-8", "Fog: not set"}, {"Line 1"}},
+        FileCase{"ControlCharactersAndALongValueShownSafely", kCheckInScripts, kInScripts,
+                 {{kInScripts, "[Lumavale]\nAmountInGameplay=2\x1B[31m\a\nAmountGameplay=" +
+                                   std::string(100000, '7') + "\n"}},
+                 {kAsiInScripts}, {}, kStatusWarnings, {},
+                 {"AmountInGameplay=2\\x1B[31m\\x07", "(100015 characters in all)"}},
+        FileCase{"LargeFileIsReadWhole", kCheckInScripts, kInScripts,
+                 {{kInScripts, "[Other]\n" + std::string(10000, ';') + "\nFog=true\n"}}, {kAsiInScripts}, {},
+                 kStatusWarnings, {}, {"Line 3: Fog=true"}},
+        FileCase{"AtMostFiftyProblemLinesShown", kCheckInScripts, kInScripts, {{kInScripts, ManyProblemLines(60)}},
+                 {kAsiInScripts}, {}, kStatusWarnings, {},
+                 {"50 warnings, from the first 50 lines", "Line 52: x", "And 10 more lines with problems"},
+                 {"Line 53:"}},
+        FileCase{"FiveMebibytesOfOneCharacterLines", kCheckInScripts, kInScripts,
+                 {{kInScripts, ManyProblemLines(5 << 19)}}, {kAsiInScripts}, {}, kStatusWarnings, {},
+                 {"And 2621390 more lines with problems", "@4 := 01"}}),
+    [](const auto& param) { return param.param.name; });
+
+TEST(CheckSettings, ReadsTheFileThroughThePlugInsReadsAndWritesNothing) {
   fake::State() = {};
-  fake::State().files[kInScripts] = "[Other]\nFog=1\n";
+  fake::State().files[kInScripts] = kFogOn;
   fake::State().existingFiles = {kAsiInScripts};
   CheckSettings(kInScripts.c_str());
   const std::string at = "@" + kInScripts;
@@ -294,15 +294,6 @@ TEST(CheckSettings, ReadsTheFileThroughThePlugInsReads) {
   }
   EXPECT_EQ(fake::State().profileReads, expected);
   EXPECT_TRUE(fake::State().protectionCalls.empty()) << "the check writes nothing";
-}
-
-TEST(CheckSettings, LargeFileIsReadWhole) {
-  fake::State() = {};
-  fake::State().files[kInScripts] = "[Other]\n" + std::string(10000, ';') + "\nFog=true\n";
-  fake::State().existingFiles = {kAsiInScripts};
-  const Report report = CheckSettings(kInScripts.c_str());
-  ASSERT_EQ(report.warnings.size(), 1u) << report.text;
-  EXPECT_EQ(report.warnings[0].line, 3u);
 }
 
 // --- The program ----------------------------------------------------------------------
@@ -326,9 +317,9 @@ TEST_P(ProgramCases, PrintsTheReportAndWaitsOnlyInItsOwnWindow) {
   fake::State().files[kInScripts] = "[Other]\nFog=1\n";
   fake::State().files[kDropped] = "[Other]\nFog=on\n";
   fake::State().existingFiles = {kAsiInScripts};
-  std::vector<const char*> argv{"LumavaleCheck.exe"};
-  for (const std::string& arg : GetParam().args) argv.push_back(arg.c_str());
-  const int status = RunChecker(static_cast<int>(argv.size()), argv.data());
+  std::vector<std::string> arguments{"LumavaleCheck.exe"};
+  arguments.insert(arguments.end(), GetParam().args.begin(), GetParam().args.end());
+  const int status = RunChecker(arguments);
 
   EXPECT_EQ(status, GetParam().status) << fake::State().out;
   EXPECT_EQ(fake::State().enterWaits, GetParam().enterWaits);
@@ -351,8 +342,7 @@ TEST(RunChecker, SeveralFilesCheckTheFirstAndSaySo) {
   fake::State() = {};
   fake::State().files[kInScripts] = "";
   fake::State().existingFiles = {kAsiInScripts};
-  const char* argv[] = {"LumavaleCheck.exe", kInScripts.c_str(), "C:\\other.ini"};
-  EXPECT_EQ(RunChecker(3, argv), kStatusClean);
+  EXPECT_EQ(RunChecker({"LumavaleCheck.exe", kInScripts, "C:\\other.ini"}), kStatusClean);
   EXPECT_TRUE(Has(fake::State().out, "Only the first file given was checked")) << fake::State().out;
 }
 
