@@ -1,5 +1,5 @@
 # The release package: dist/Lumavale-<version>.zip holding the plug-in, the settings
-# check program, the sample settings and the install notes; the plug-in, the check
+# check program, the sample settings, the install notes and the changelog; the plug-in, the check
 # program and the sample settings are also left loose in dist/.
 #
 # Included by the win32 build, this file adds the target `package_zip`. Run as a
@@ -27,7 +27,7 @@ if(CMAKE_SCRIPT_MODE_FILE)
   set(stage ${dist}/.stage)
   set(zip ${dist}/Lumavale-${LUMAVALE_VERSION}.zip)
   set(files ${LUMAVALE_ASI} ${LUMAVALE_CHECKER} ${LUMAVALE_SOURCE_DIR}/package/LumavaleSettings.ini
-            ${LUMAVALE_SOURCE_DIR}/package/INSTALL.txt)
+            ${LUMAVALE_SOURCE_DIR}/package/INSTALL.txt ${LUMAVALE_SOURCE_DIR}/CHANGELOG.md)
   file(REMOVE_RECURSE ${stage})
   file(REMOVE ${zip})
   file(COPY ${files} DESTINATION ${stage})
@@ -39,7 +39,7 @@ if(CMAKE_SCRIPT_MODE_FILE)
   string(TIMESTAMP epoch "%s" UTC)
   find_program(ZIP zip REQUIRED)
   find_program(TOUCH touch REQUIRED)
-  set(names Lumavale.asi LumavaleCheck.exe LumavaleSettings.ini INSTALL.txt)
+  set(names Lumavale.asi LumavaleCheck.exe LumavaleSettings.ini INSTALL.txt CHANGELOG.md)
   execute_process(COMMAND ${TOUCH} -d @${epoch} ${names} WORKING_DIRECTORY ${stage})
   execute_process(
     COMMAND ${CMAKE_COMMAND} -E env TZ=UTC ${ZIP} -q -X -D ${zip} ${names}
