@@ -15,7 +15,7 @@
 #include <string>
 
 #include "emulator.h"
-#include "spans.h"
+#include "span_table.h"
 
 namespace {
 
@@ -23,67 +23,13 @@ namespace emu = lumavale::emu;
 
 constexpr char kDirectory[] = "C:\\Game\\";
 
-std::string Hex(const emu::Outcome& outcome, emu::Address address, std::size_t width, bool after) {
-  std::string text;
-  char pair[4];
-  for (std::size_t i = 0; i < width; ++i) {
-    const std::uint8_t byte =
-        after ? outcome.After(address + static_cast<emu::Address>(i))
-              : outcome.Before(address + static_cast<emu::Address>(i));
-    std::snprintf(pair, sizeof pair, i == 0 ? "%02X" : " %02X", byte);
-    text += pair;
-  }
-  return text;
-}
-
-std::string Meaning(const LumavaleRow& span, const emu::Outcome& outcome) {
-  const auto address = static_cast<emu::Address>(span.address);
-  if (Hex(outcome, address, span.width, true) == Hex(outcome, address, span.width, false)) {
-    return lumavale::spans::StoresAmount(span) ? "untouched" : "off (untouched)";
-  }
-  if (lumavale::spans::StoresAmount(span)) {
-    std::uint32_t bits = 0;
-    for (emu::Address i = 0; i < 4; ++i) {
-      bits |= static_cast<std::uint32_t>(outcome.After(address + i)) << (8 * i);
-    }
-    float value = 0;
-    std::memcpy(&value, &bits, sizeof value);
-    char text[32];
-    std::snprintf(text, sizeof text, "%g", static_cast<double>(value));
-    return text;
-  }
-  return "on";
-}
-
-const char* ProtectionName(std::uint32_t protection) {
-  switch (protection) {
-    case 0x01: return "no-access";
-    case 0x02: return "read-only";
-    case 0x04: return "read-write";
-    case 0x08: return "write-copy";
-    case 0x10: return "execute";
-    case 0x20: return "execute-read";
-    case 0x40: return "execute-read-write";
-    case 0x80: return "execute-write-copy";
-    default: return "other";
-  }
-}
-
 void PrintTable(const emu::Outcome& outcome) {
-  std::printf("%-3s  %-10s  %-5s  %-17s  %-24s  %-24s  %s\n", "row", "address", "width",
-              "condition", "bytes before", "bytes after", "value");
-  for (const LumavaleRow& span : kLumavaleRows) {
-    const auto address = static_cast<emu::Address>(span.address);
-    std::printf("%-3d  0x%08lX  %-5u  %-17s  %-24s  %-24s  %s\n", span.row,
-                static_cast<unsigned long>(span.address), static_cast<unsigned>(span.width),
-                lumavale::spans::ConditionName(span), Hex(outcome, address, span.width, false).c_str(),
-                Hex(outcome, address, span.width, true).c_str(), Meaning(span, outcome).c_str());
-  }
-  std::printf("\n%-10s  %-20s  %s\n", "page", "protection before", "protection after");
+  std::vector<lumavale::spans::PageProtections> pages;
   for (const emu::HostPage& page : outcome.pages) {
-    std::printf("0x%08lX  %-20s  %s\n", static_cast<unsigned long>(page.base),
-                ProtectionName(page.protectionBefore), ProtectionName(page.protectionAfter));
+    pages.push_back({page.base, page.protectionBefore, page.protectionAfter});
   }
+  lumavale::spans::PrintTable([&](emu::Address address) { return outcome.Before(address); },
+                              [&](emu::Address address) { return outcome.After(address); }, pages);
 }
 
 emu::Address Number(const char* text) {

@@ -19,13 +19,12 @@
 #include <string>
 #include <vector>
 
-#include "spans.h"
+#include "span_table.h"
 
 namespace {
 
 using Address = std::uintptr_t;
 
-using lumavale::spans::ConditionName;
 using Span = LumavaleRow;
 constexpr Address kImageBase = LUMAVALE_HOST_IMAGE_BASE;
 constexpr Address kProbeAddress = LUMAVALE_PROBE_ADDRESS;
@@ -201,63 +200,13 @@ int ReadProfile(int argc, wchar_t** argv) {
 
 DWORD WINAPI Idle(LPVOID) { return 0; }
 
-float FloatAt(const Snapshot& snapshot, Address address) {
-  std::uint32_t bits = 0;
-  for (std::size_t i = 0; i < 4; ++i) {
-    bits |= static_cast<std::uint32_t>(ByteAt(snapshot, address + i)) << (8 * i);
-  }
-  float value = 0;
-  std::memcpy(&value, &bits, sizeof value);
-  return value;
-}
-
-// What a span's bytes mean to the game, in words.
-std::string Meaning(const Span& span, const Snapshot& before, const Snapshot& after) {
-  const std::string now = Hex(after, span.address, span.width);
-  if (lumavale::spans::StoresAmount(span)) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%g", static_cast<double>(FloatAt(after, span.address)));
-    return text;
-  }
-  return now == Hex(before, span.address, span.width) ? "off (untouched)" : "on";
-}
-
-const char* ProtectionName(DWORD protection) {
-  struct Named {
-    DWORD protection;
-    const char* name;
-  };
-  static constexpr Named kNames[] = {
-      {PAGE_NOACCESS, "no-access"},       {PAGE_READONLY, "read-only"},
-      {PAGE_READWRITE, "read-write"},     {PAGE_WRITECOPY, "write-copy"},
-      {PAGE_EXECUTE, "execute"},          {PAGE_EXECUTE_READ, "execute-read"},
-      {PAGE_EXECUTE_READWRITE, "execute-read-write"},
-      {PAGE_EXECUTE_WRITECOPY, "execute-write-copy"}};
-  for (const Named& named : kNames) {
-    if (named.protection == protection) return named.name;
-  }
-  return "other";
-}
-
 void PrintTable(const Snapshot& before, const Snapshot& after) {
-  std::printf("%-3s  %-10s  %-5s  %-17s  %-24s  %-24s  %s\n", "row", "address", "width",
-              "condition", "bytes before", "bytes after", "value");
-  for (const Span& span : kLumavaleRows) {
-    std::string was;
-    std::string now;
-    for (std::size_t i = 0; i < span.width; ++i) {
-      was += Hex(before, span.address + i, 1) + (i + 1 < span.width ? " " : "");
-      now += Hex(after, span.address + i, 1) + (i + 1 < span.width ? " " : "");
-    }
-    std::printf("%-3d  0x%08lX  %-5u  %-17s  %-24s  %-24s  %s\n", span.row,
-                static_cast<unsigned long>(span.address), static_cast<unsigned>(span.width),
-                ConditionName(span), was.c_str(), now.c_str(), Meaning(span, before, after).c_str());
-  }
-  std::printf("\n%-10s  %-20s  %s\n", "page", "protection before", "protection after");
+  std::vector<lumavale::spans::PageProtections> pages;
   for (std::size_t i = 0; i < std::size(kWatchedPages); ++i) {
-    std::printf("0x%08lX  %-20s  %s\n", static_cast<unsigned long>(kWatchedPages[i]),
-                ProtectionName(before.protections[i]), ProtectionName(after.protections[i]));
+    pages.push_back({static_cast<std::uint32_t>(kWatchedPages[i]), before.protections[i], after.protections[i]});
   }
+  lumavale::spans::PrintTable([&](Address address) { return ByteAt(before, address); },
+                              [&](Address address) { return ByteAt(after, address); }, pages);
 }
 
 void PrintRecords(const Snapshot& before, const Snapshot& after, const Snapshot& final) {

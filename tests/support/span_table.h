@@ -1,0 +1,74 @@
+#pragma once
+// The table both test hosts print for a person (scripts/demo): each row's bytes before
+// and after the load and what they mean to the game, then each watched page's
+// protection before and after.
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "spans.h"
+
+namespace lumavale::spans {
+
+struct PageProtections {
+  std::uint32_t page;
+  std::uint32_t before;
+  std::uint32_t after;
+};
+
+inline const char* ProtectionName(std::uint32_t protection) {
+  switch (protection) {
+    case 0x01: return "no-access";
+    case 0x02: return "read-only";
+    case 0x04: return "read-write";
+    case 0x08: return "write-copy";
+    case 0x10: return "execute";
+    case 0x20: return "execute-read";
+    case 0x40: return "execute-read-write";
+    case 0x80: return "execute-write-copy";
+    default: return "other";
+  }
+}
+
+// `before` and `after` give a host byte by its address.
+template <typename Before, typename After>
+void PrintTable(Before before, After after, const std::vector<PageProtections>& pages) {
+  std::printf("%-3s  %-10s  %-5s  %-17s  %-24s  %-24s  %s\n", "row", "address", "width",
+              "condition", "bytes before", "bytes after", "value");
+  for (const LumavaleRow& row : kLumavaleRows) {
+    std::string was;
+    std::string now;
+    std::uint32_t bits = 0;
+    char pair[4];
+    for (std::uint32_t i = 0; i < row.width; ++i) {
+      std::snprintf(pair, sizeof pair, i == 0 ? "%02X" : " %02X", before(row.address + i));
+      was += pair;
+      std::snprintf(pair, sizeof pair, i == 0 ? "%02X" : " %02X", after(row.address + i));
+      now += pair;
+      bits |= static_cast<std::uint32_t>(after(row.address + i)) << (8 * i);
+    }
+    std::string meaning = was == now ? "untouched" : "on";
+    if (StoresAmount(row) && was != now) {
+      float value = 0;
+      std::memcpy(&value, &bits, sizeof value);
+      char text[32];
+      std::snprintf(text, sizeof text, "%g", static_cast<double>(value));
+      meaning = text;
+    } else if (!StoresAmount(row) && was == now) {
+      meaning = "off (untouched)";
+    }
+    std::printf("%-3d  0x%08lX  %-5u  %-17s  %-24s  %-24s  %s\n", row.row,
+                static_cast<unsigned long>(row.address), static_cast<unsigned>(row.width),
+                ConditionName(row), was.c_str(), now.c_str(), meaning.c_str());
+  }
+  std::printf("\n%-10s  %-20s  %s\n", "page", "protection before", "protection after");
+  for (const PageProtections& page : pages) {
+    std::printf("0x%08lX  %-20s  %s\n", static_cast<unsigned long>(page.page),
+                ProtectionName(page.before), ProtectionName(page.after));
+  }
+}
+
+}  // namespace lumavale::spans
