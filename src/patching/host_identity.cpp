@@ -7,21 +7,6 @@
 namespace lumavale {
 namespace {
 
-enum Probe : std::uint8_t { kNoProbe, kProbe };
-
-struct KnownHost {
-  HostAddress entryKey;
-  char titleCode;
-  char regionCode;
-  std::uint8_t versionMajor;
-  std::uint8_t versionMinor;
-  std::uint8_t revisionMajor;  // with revisionMinor: only rows that name them set them
-  std::uint8_t revisionMinor;
-  bool setsRevision;
-  Probe probe;
-  std::uint8_t variant;
-};
-
 constexpr KnownHost kKnownHosts[] = {
     {0x005C1E70, '3', 0, 1, 0, 0, 0, false, kNoProbe, 0},
     {0x005C2130, '3', 0, 1, 1, 0, 0, false, kNoProbe, 0},
@@ -44,12 +29,6 @@ constexpr KnownHost kKnownHosts[] = {
     {0x00D0AF06, 'E', 'U', 1, 1, 2, 0, true, kNoProbe, 0},
 };
 
-// Header offsets of a PE image.
-constexpr std::uint32_t kNewHeaderOffsetField = 0x3C;         // e_lfanew
-constexpr std::uint32_t kEntryPointInNewHeader = 0x28;        // AddressOfEntryPoint
-// The first page of a loaded image always holds its headers; a header that points
-// beyond it is not trusted, since reading there could fault the host.
-constexpr std::uint32_t kHeaderPage = 0x1000;
 
 std::uint32_t ReadHostU32(HostAddress address) {
   const volatile std::uint8_t* bytes = HostBytes(address);
@@ -71,6 +50,17 @@ bool ReadEntryKey(HostAddress& entryKey) {
   return true;
 }
 
+}  // namespace
+
+const KnownHost* FindKnownHost(HostAddress entryKey) {
+  for (const KnownHost& known : kKnownHosts) {
+    if (known.entryKey == entryKey) return &known;
+  }
+  return nullptr;
+}
+
+namespace {
+
 HostIdentity hostIdentity;
 
 enum CreationState : int { kAbsent, kBeingCreated, kComplete };
@@ -88,23 +78,21 @@ bool DetectHost(HostIdentity& identity) {
 
   HostAddress entryKey = 0;
   if (!ReadEntryKey(entryKey)) return false;
-  for (const KnownHost& known : kKnownHosts) {
-    if (known.entryKey != entryKey) continue;
-    identity.titleCode = known.titleCode;
-    identity.regionCode = known.regionCode;
-    identity.versionMajor = known.versionMajor;
-    identity.versionMinor = known.versionMinor;
-    if (known.setsRevision) {
-      identity.revisionMajor = known.revisionMajor;
-      identity.revisionMinor = known.revisionMinor;
-    }
-    if (known.probe == kProbe && ProtectedReadByte(kPatchProbeAddress) == kJumpOpcode) {
-      identity.patchMark = 'H';
-    }
-    identity.variant = known.variant;
-    return true;
+  const KnownHost* known = FindKnownHost(entryKey);
+  if (known == nullptr) return false;
+  identity.titleCode = known->titleCode;
+  identity.regionCode = known->regionCode;
+  identity.versionMajor = known->versionMajor;
+  identity.versionMinor = known->versionMinor;
+  if (known->setsRevision) {
+    identity.revisionMajor = known->revisionMajor;
+    identity.revisionMinor = known->revisionMinor;
   }
-  return false;
+  if (known->probe == kProbe && ProtectedReadByte(kPatchProbeAddress) == kJumpOpcode) {
+    identity.patchMark = 'H';
+  }
+  identity.variant = known->variant;
+  return true;
 }
 
 const HostIdentity& GetHostIdentity() {

@@ -35,6 +35,31 @@ inline constexpr HostAddress kPatchProbeAddress = 0x00406A20;
 inline constexpr std::uint8_t kJumpOpcode = 0xE9;
 // Entry keys are the entry point's address with the image at its preferred base.
 inline constexpr HostAddress kPreferredImageBase = 0x00400000;
+// Header offsets of a PE image.
+inline constexpr std::uint32_t kNewHeaderOffsetField = 0x3C;   // e_lfanew
+inline constexpr std::uint32_t kEntryPointInNewHeader = 0x28;  // AddressOfEntryPoint
+// The first page of a loaded image always holds its headers; a header that points
+// beyond it is not trusted, since reading there could fault the host.
+inline constexpr std::uint32_t kHeaderPage = 0x1000;
+
+enum Probe : std::uint8_t { kNoProbe, kProbe };
+
+// A host build the plug-in knows, by the entry key of its image.
+struct KnownHost {
+  HostAddress entryKey;
+  char titleCode;
+  char regionCode;
+  std::uint8_t versionMajor;
+  std::uint8_t versionMinor;
+  std::uint8_t revisionMajor;  // with revisionMinor: only rows that name them set them
+  std::uint8_t revisionMinor;
+  bool setsRevision;
+  Probe probe;
+  std::uint8_t variant;
+};
+
+// The known build with this entry key; null when the table names none.
+const KnownHost* FindKnownHost(HostAddress entryKey);
 
 // The record; the first call creates it, once per process, whatever the threads do.
 const HostIdentity& GetHostIdentity();
