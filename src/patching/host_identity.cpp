@@ -1,6 +1,8 @@
 #include "patching/host_identity.h"
 
+#include <algorithm>
 #include <atomic>
+#include <iterator>
 
 #include "patching/protected_access.h"
 
@@ -53,10 +55,8 @@ bool ReadEntryKey(HostAddress& entryKey) {
 }  // namespace
 
 const KnownHost* FindKnownHost(HostAddress entryKey) {
-  for (const KnownHost& known : kKnownHosts) {
-    if (known.entryKey == entryKey) return &known;
-  }
-  return nullptr;
+  const KnownHost* known = std::ranges::find(kKnownHosts, entryKey, &KnownHost::entryKey);
+  return known == std::end(kKnownHosts) ? nullptr : known;
 }
 
 namespace {
