@@ -15,11 +15,12 @@ set(LUMAVALE_PLUGIN_WINDOWS_SOURCES
   ${_root}/src/platform/win32.cpp
   ${_root}/src/platform/win32_memory.cpp)
 
-# LumavaleCheck.exe: the plug-in's sources above, plus the report, the line warnings and the profile reader.
+# LumavaleCheck.exe: the plug-in's sources above, plus the report, the line warnings, the profile reader and the look into a running game.
 set(LUMAVALE_CHECK_SOURCES
   ${_root}/src/checker/report.cpp
   ${_root}/src/checker/line_warnings.cpp
   ${_root}/src/checker/profile_text.cpp
+  ${_root}/src/checker/running_game.cpp
   ${_root}/src/checker/utf.cpp)
 # LumavaleCheck.exe's entry and KERNEL32 side: the plug-in's platform calls, its own, and the run-time stand-ins.
 set(LUMAVALE_CHECK_WINDOWS_SOURCES

@@ -37,6 +37,9 @@ enum class Problem {
   kNotAFile,         // a folder or a link where the settings file should be
   kUnreadableFile,   // there, but it cannot be opened or is too large to read
   kNotText,          // mostly NUL bytes: UTF-16 without a byte order mark, or damaged
+  // About the running game (line number 0 too).
+  kNotLoaded,        // the game runs, but this folder's plug-in is not loaded in it
+  kNotActive,        // the plug-in is loaded, but rows hold other bytes than the file gives
 };
 
 struct Warning {

@@ -11,6 +11,7 @@
 #include "patching/patch_set.h"
 #include "platform/platform.h"
 #include "checker/profile_text.h"
+#include "checker/running_game.h"
 #include "checker/system.h"
 #include "checker/utf.h"
 #include "settings/settings.h"
@@ -162,6 +163,7 @@ class Builder {
     CheckPlace();
     Settings(profile);
     Rows();
+    Game();
     return Finish();
   }
 
@@ -361,6 +363,56 @@ class Builder {
     }
   }
 
+  // "Is it working?": the running game of the plug-in that reads this file, if any.
+  void Game() {
+    if (folder.empty() || !Exists(folder + kPluginFileName)) return;
+    const RunningGame game = LookForGame(folder, pluginSettings);
+    Say("\nIn the running game:\n");
+    switch (game.state) {
+      case RunningGame::State::kNotRunning:
+        AppendWrapped(report.text, "  ",
+                      "No game is running from this folder or the one above it. Start the game and "
+                      "run this check again to see whether the plug-in is active in it.");
+        return;
+      case RunningGame::State::kActive:
+        AppendWrapped(report.text, "  ",
+                      "Lumavale is active in the running game (" + game.image + "): every value above "
+                      "is in place." +
+                          (game.build.empty() ? std::string()
+                                              : " The plug-in's table names this build: " + game.build + "."));
+        return;
+      case RunningGame::State::kWithoutPlugin:
+        AppendWrapped(report.text, "  ",
+                      "The game is running (" + game.image + "), but the ASI loader did not load " +
+                          kPluginFileName + " from this folder.");
+        FileWarning(Problem::kNotLoaded,
+                    std::string("The ASI loader did not load ") + kPluginFileName + " from " + folder +
+                        " into the running game. Usual causes: no ASI loader is installed; the "
+                        "loader looks for plug-ins in another folder (the game's folder, or its "
+                        "scripts folder); under Wine or Proton the loader's DLL is not set to native.",
+                    "Install an ASI loader, put Lumavale.asi where it looks, and on Wine or Proton "
+                    "set WINEDLLOVERRIDES=\"dinput8=n,b\" (with your loader's name)");
+        return;
+      case RunningGame::State::kDiffers:
+        break;
+    }
+    std::string rows;
+    for (const int row : game.differing) {
+      rows += (rows.empty() ? "" : ", ") + std::to_string(row) + " (0x" +
+              Hex(kPatchSet[static_cast<std::size_t>(row) - 1].address, 8) + ")";
+    }
+    const bool one = game.differing.size() == 1;
+    rows = (one ? "row " : "rows ") + rows;
+    AppendWrapped(report.text, "  ",
+                  "Lumavale is loaded in the running game (" + game.image + "), but " + rows +
+                      (one ? " holds" : " hold") + " other bytes than this file gives.");
+    FileWarning(Problem::kNotActive,
+                "In the running game, " + rows + (one ? " does" : " do") + " not hold what this file gives. Most likely "
+                "the file was changed after the game started: the plug-in reads it once, when the game "
+                "starts. Or the game itself changes that value.",
+                "Restart the game to apply the file as it is now");
+  }
+
   Report Finish() {
     if (unreadable) return std::move(report);
     const std::uint32_t hidden =
@@ -376,7 +428,8 @@ class Builder {
         ":\n");
     for (const Warning& warning : report.warnings) {
       Say("\n");
-      Say(warning.line == 0 ? std::string("  The file:\n")
+      const bool game = warning.problem == Problem::kNotLoaded || warning.problem == Problem::kNotActive;
+      Say(warning.line == 0 ? std::string(game ? "  The running game:\n" : "  The file:\n")
                             : "  Line " + std::to_string(warning.line) + ": " + warning.text + "\n");
       AppendWrapped(report.text, "    ", warning.message);
       if (!warning.advice.empty()) AppendWrapped(report.text, "    ", "What to do: " + warning.advice);
@@ -388,7 +441,10 @@ class Builder {
                         " with problems, not shown here. Mend the lines above, then run the check "
                         "again to see the rest.");
     }
-    Say("\nThe plug-in still starts, but the lines above do not do what they seem to.\n");
+    const bool aboutTheFile = std::ranges::any_of(report.warnings, [](const Warning& warning) {
+      return warning.problem != Problem::kNotLoaded && warning.problem != Problem::kNotActive;
+    });
+    if (aboutTheFile) Say("\nThe plug-in still starts, but the lines above do not do what they seem to.\n");
     report.status = kStatusWarnings;
     return std::move(report);
   }

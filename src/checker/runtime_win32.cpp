@@ -27,5 +27,6 @@ void __throw_out_of_range(const char* /*what*/) { std::abort(); }
 void __throw_out_of_range_fmt(const char* /*format*/, ...) { std::abort(); }
 void __throw_bad_alloc() { std::abort(); }
 void __throw_bad_array_new_length() { std::abort(); }
+void __throw_bad_function_call() { std::abort(); }
 }  // namespace std
 // NOLINTEND(cert-dcl58-cpp,bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp,readability-identifier-naming,cert-dcl50-cpp)

@@ -6,7 +6,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace lumavale::check::system {
 
@@ -33,6 +35,33 @@ enum class Read { kRead, kNothing, kFolder, kUnreachable, kTooLarge, kCannotOpen
 // with std::free, holding `*size` bytes; `*error` is the platform's error number for
 // kCannotOpen.
 Read ReadWholeFile(const std::string& path, char** bytes, std::size_t* size, std::uint32_t* error);
+
+// --- A running game, looked at from outside. Another process is only ever read.
+
+// A running program other than this one, and the path of its executable, as
+// QueryFullProcessImageNameW gives it to a handle that may query that much and
+// nothing else. Programs that cannot be asked are left out.
+struct Program {
+  std::uint32_t id;
+  std::string image;
+};
+std::vector<Program> RunningPrograms();
+
+// A module a program has loaded: its base address and its file's path.
+struct Module {
+  std::uint32_t base;
+  std::string path;
+};
+
+// Reads `size` bytes at `address` of the program being looked into; false when they
+// cannot be read.
+using MemoryReader = std::function<bool(std::uint32_t address, std::uint32_t size, std::uint8_t* bytes)>;
+
+// Opens the program `id` for reading only (PROCESS_QUERY_LIMITED_INFORMATION and
+// PROCESS_VM_READ), hands `look` its modules (its own image first) and a reader of its
+// memory, and closes it again. False, with `look` not called, when it cannot be opened.
+bool LookInto(std::uint32_t id,
+              const std::function<void(const std::vector<Module>& modules, const MemoryReader& read)>& look);
 
 // Writes UTF-8 text to standard output; '\n' ends a line.
 void WriteOut(const std::string& text);

@@ -2,7 +2,9 @@
 
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
+#include <psapi.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 
@@ -125,6 +127,58 @@ Read ReadWholeFile(const std::string& path, char** bytes, std::size_t* size, std
   }
   CloseHandle(file);
   return read;
+}
+
+std::vector<Program> RunningPrograms() {
+  std::vector<DWORD> ids(1024);
+  DWORD bytes = 0;
+  // A full list may have been cut: ask again with room for more.
+  const auto room = [&] { return static_cast<DWORD>(ids.size()) * DWORD{sizeof(DWORD)}; };
+  while (K32EnumProcesses(ids.data(), room(), &bytes) != FALSE && bytes == room() && ids.size() < 65536) {
+    ids.resize(ids.size() * 2);
+  }
+  ids.resize(bytes / sizeof(DWORD));
+  std::vector<Program> programs;
+  for (const DWORD id : ids) {
+    if (id == GetCurrentProcessId()) continue;
+    const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
+    if (process == nullptr) continue;
+    std::wstring image(32768, L'\0');
+    DWORD length = static_cast<DWORD>(image.size());
+    if (QueryFullProcessImageNameW(process, 0, image.data(), &length) != FALSE) {
+      programs.push_back({id, Utf8(image.data(), length)});
+    }
+    CloseHandle(process);
+  }
+  return programs;
+}
+
+bool LookInto(std::uint32_t id,
+              const std::function<void(const std::vector<Module>& modules, const MemoryReader& read)>& look) {
+  const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_VM_READ, FALSE, id);
+  if (process == nullptr) return false;
+  std::vector<HMODULE> handles(1024);
+  DWORD bytes = 0;
+  const DWORD room = static_cast<DWORD>(handles.size()) * DWORD{sizeof(HMODULE)};
+  const bool listed = K32EnumProcessModules(process, handles.data(), room, &bytes) != FALSE;
+  if (listed) {
+    handles.resize(std::min<std::size_t>(handles.size(), bytes / sizeof(HMODULE)));
+    std::vector<Module> modules;
+    std::wstring path(32768, L'\0');
+    for (const HMODULE handle : handles) {
+      const DWORD length = K32GetModuleFileNameExW(process, handle, path.data(), static_cast<DWORD>(path.size()));
+      modules.push_back({static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(handle)),
+                         Utf8(path.data(), length)});
+    }
+    look(modules, [process](std::uint32_t address, std::uint32_t size, std::uint8_t* into) {
+      SIZE_T got = 0;
+      return ReadProcessMemory(process, reinterpret_cast<LPCVOID>(static_cast<std::uintptr_t>(address)), into, size,
+                               &got) != FALSE &&
+             got == size;
+    });
+  }
+  CloseHandle(process);
+  return listed;
 }
 
 void WriteOut(const std::string& text) {

@@ -12,6 +12,7 @@
 #include <fstream>
 #include <iostream>
 #include <map>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -59,6 +60,11 @@ struct CheckCase {
                         // by full path; anything else is passed as written
   int status;
   std::vector<std::string> lines;  // each must appear in the output
+  // A stand-in game running from the game folder while the check runs: with the
+  // plug-in from where it lies loaded, or without it; and the settings file as it is
+  // written after the game started, if it changes.
+  enum class Game { kNone, kWithPlugin, kWithoutPlugin } game = Game::kNone;
+  std::string later = {};
 };
 
 // Cases print as their names, not as bytes.
@@ -166,6 +172,21 @@ TEST_P(CheckerCases, StatusAndReport) {
   const fs::path checker = Folder(c.checkerAt) / "LumavaleCheck.exe";
   fs::copy_file(kChecker, checker);
 
+  std::optional<lumavale::wine::Running> game;
+  if (c.game != CheckCase::Game::kNone) {
+    const fs::path host = Folder(Place::kGame) / "standin_host.exe";
+    fs::copy_file(kHost, host);
+    const std::string plugin = c.game == CheckCase::Game::kWithPlugin
+                                   ? lumavale::wine::WindowsPath(Folder(c.pluginAt) / "Lumavale.asi")
+                                   : "-";
+    // The entry key of a build the plug-in's table knows.
+    game.emplace(host, std::vector<std::string>{"--entry", "0x0082533C", "--wait-for",
+                                                lumavale::wine::WindowsPath(root / "stop"), plugin},
+                 Folder(Place::kGame), root / "stop");
+    ASSERT_TRUE(game->Ready()) << "the stand-in game did not start";
+    if (!c.later.empty()) std::ofstream(settings, std::ios::binary) << c.later;
+  }
+
   std::vector<std::string> args;
   for (const auto& [mark, place] : kMarks) {
     if (c.argument == mark) args.push_back(lumavale::wine::WindowsPath(Folder(place) / kSettings));
@@ -188,7 +209,7 @@ TEST_P(CheckerCases, StatusAndReport) {
   EXPECT_EQ(out.find("Press Enter"), std::string::npos) << "must not wait without a console\n" << out;
 
   // The rows the check announces are the rows the plug-in writes from the same file.
-  if (c.status == 2 || c.pluginAt == Place::kNowhere || c.settingsAt != c.pluginAt) return;
+  if (c.status == 2 || game || c.pluginAt == Place::kNowhere || c.settingsAt != c.pluginAt) return;
   ASSERT_TRUE(fs::is_regular_file(kHost)) << kHost << " is missing: build the win32 preset";
   const fs::path host = root / "standin_host.exe";
   fs::copy_file(kHost, host);
@@ -276,6 +297,16 @@ INSTANTIATE_TEST_SUITE_P(
                   {"it is a folder, not a file", "  @5      not written: RemoveSkyTextures is off\n"}},
         CheckCase{"FiveMebibytesOfOneCharacterLines", Place::kScripts, "@lines", Place::kScripts,
                   Place::kScripts, "", 1, {"And 2621390 more lines with problems"}},
+        // "Is it working?", asked of a running game.
+        CheckCase{"RunningGameWithThePlugInActive", Place::kScripts, kAllKeys, Place::kScripts, Place::kScripts,
+                  "", 0, {"Lumavale is active in the running game", "title S, region E, version 1.1"},
+                  CheckCase::Game::kWithPlugin},
+        CheckCase{"RunningGameStartedBeforeTheFileChanged", Place::kScripts, kAllKeys, Place::kScripts,
+                  Place::kScripts, "", 1, {"but row 2 (0x", "Restart the game"}, CheckCase::Game::kWithPlugin,
+                  "[Lumavale]\r\nAmountInFrontend=0.25\r\nAmountInGameplay=2\r\n[Other]\r\nFog=1\r\n"
+                  "RemoveSkyTextures=1\r\n"},
+        CheckCase{"RunningGameWithoutThePlugIn", Place::kScripts, kAllKeys, Place::kScripts, Place::kScripts, "",
+                  1, {"did not load Lumavale.asi from this folder"}, CheckCase::Game::kWithoutPlugin},
         CheckCase{"TwoHundredFiftyMebibytes", Place::kScripts, "@large", Place::kScripts, Place::kScripts, "", 1,
                   {"And 255950 more lines with problems", "@2 := 00 00 00 3F"}}),
     [](const auto& param) { return param.param.name; });

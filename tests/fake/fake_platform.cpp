@@ -142,6 +142,30 @@ Read ReadWholeFile(const std::string& path, char** bytes, std::size_t* size, std
   return Read::kRead;
 }
 
+std::vector<Program> RunningPrograms() {
+  std::vector<Program> programs;
+  for (const fake::Program& program : fake::State().programs) programs.push_back({program.id, program.image});
+  return programs;
+}
+
+bool LookInto(std::uint32_t id,
+              const std::function<void(const std::vector<Module>& modules, const MemoryReader& read)>& look) {
+  fake::Platform& state = fake::State();
+  const auto program = std::ranges::find(state.programs, id, &fake::Program::id);
+  if (program == state.programs.end() || program->denied) return false;
+  state.opened.push_back(id);
+  look(program->modules, [&](std::uint32_t address, std::uint32_t size, std::uint8_t* bytes) {
+    state.programReads.emplace_back(address, size);
+    for (std::uint32_t i = 0; i < size; ++i) {
+      const auto byte = program->memory.find(address + i);
+      if (byte == program->memory.end()) return false;
+      bytes[i] = byte->second;
+    }
+    return true;
+  });
+  return true;
+}
+
 void WriteOut(const std::string& text) { fake::State().out += text; }
 
 bool OwnsConsole() { return fake::State().ownConsole; }

@@ -24,6 +24,15 @@ struct ProtectionCall {
   std::vector<std::uint8_t> bytes;  // the span as it was at the call (when it succeeded)
 };
 
+// A program running beside the check: what it is, what it has loaded, and its memory.
+struct Program {
+  std::uint32_t id = 0;
+  std::string image;
+  std::vector<check::system::Module> modules;  // its own image first
+  std::map<std::uint32_t, std::uint8_t> memory;  // the bytes that can be read
+  bool denied = false;  // it cannot be opened for reading
+};
+
 struct Platform {
   // The plug-in's own path, in UTF-8. GetModuleFileNameW gives it whole, and
   // GetModuleFileNameA gives a '?' for each unit outside ASCII.
@@ -44,11 +53,14 @@ struct Platform {
   std::map<std::string, check::system::Kind> otherThings;
   std::string currentFolder = "C:\\Users\\Player\\";
   bool ownConsole = false;
+  std::vector<Program> programs;
 
   // What happened, in order.
   std::vector<std::string> profileReads;  // "section/key@file", and " (wide)" for a wide read
   std::vector<ProtectionCall> protectionCalls;
   int hostImageBaseCalls = 0;
+  std::vector<std::uint32_t> opened;  // the programs opened for reading, by id
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> programReads;  // (address, size)
   std::string out;         // everything written to standard output
   int enterWaits = 0;
 };

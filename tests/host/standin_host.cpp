@@ -3,6 +3,9 @@
 //
 //   standin_host [--entry KEY] [--probe-byte B] [--rotate N] [--table] PLUGIN
 //       loads PLUGIN and prints what changed (one record per line, or a table);
+//   standin_host --wait-for FILE [--entry KEY] PLUGIN|-
+//       loads PLUGIN (none for "-"), prints "ready", and runs on, as a game does,
+//       until FILE exists;
 //   standin_host --read-int FILE SECTION KEY DEFAULT ...
 //   standin_host --read-string FILE SECTION KEY DEFAULT SIZE ...
 //       prints what the profile functions give, so a test derives its expectations
@@ -237,6 +240,7 @@ int wmain(int argc, wchar_t** argv) {
   std::size_t rotate = 0;
   bool table = false;
   const wchar_t* plugin = nullptr;
+  const wchar_t* stopFile = nullptr;
   for (int i = 1; i < argc; ++i) {
     const std::string option = Narrow(argv[i]);
     if (option == "--entry" && i + 1 < argc) {
@@ -247,6 +251,8 @@ int wmain(int argc, wchar_t** argv) {
       rotate = Number(Narrow(argv[++i]).c_str());
     } else if (option == "--table") {
       table = true;
+    } else if (option == "--wait-for" && i + 1 < argc) {
+      stopFile = argv[++i];
     } else {
       plugin = argv[i];
     }
@@ -287,6 +293,17 @@ int wmain(int argc, wchar_t** argv) {
   if (!prepared) {
     std::fprintf(stderr, "could not prepare the image: error %lu\n", GetLastError());
     return 3;
+  }
+
+  if (stopFile != nullptr) {
+    const bool none = std::wcscmp(plugin, L"-") == 0;
+    if (!none && LoadLibraryW(plugin) == nullptr) return 1;
+    std::printf("ready\n");
+    std::fflush(stdout);
+    for (int waited = 0; waited < 1200 && GetFileAttributesW(stopFile) == INVALID_FILE_ATTRIBUTES; ++waited) {
+      Sleep(100);
+    }
+    return 0;
   }
 
   const Snapshot before = Take();

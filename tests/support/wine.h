@@ -13,6 +13,9 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <tuple>
+#include <utility>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -26,12 +29,12 @@ struct Run {
 
 namespace detail {
 
-// Runs `argv` in `directory` with Wine's environment, collecting standard output
-// (and standard error too when `withErrors`).
-inline Run Exec(std::vector<std::string> argv, const std::filesystem::path& directory,
-                bool withErrors) {
+// Starts `argv` in `directory` with Wine's environment; its standard output (and
+// standard error too when `withErrors`) comes out of the returned descriptor.
+inline std::pair<pid_t, int> Start(std::vector<std::string> argv, const std::filesystem::path& directory,
+                                   bool withErrors) {
   int pipeEnds[2];
-  if (pipe(pipeEnds) != 0) return {};
+  if (pipe(pipeEnds) != 0) return {-1, -1};
   const pid_t child = fork();
   if (child == 0) {
     dup2(pipeEnds[1], STDOUT_FILENO);
@@ -57,16 +60,36 @@ inline Run Exec(std::vector<std::string> argv, const std::filesystem::path& dire
     _exit(127);
   }
   close(pipeEnds[1]);
-  Run run;
+  return {child, pipeEnds[0]};
+}
+
+// Reads what a started program writes, until `until` appears or the output ends.
+inline std::string ReadOut(int from, const std::string& until = {}) {
+  std::string out;
   char chunk[4096];
-  for (ssize_t got; (got = read(pipeEnds[0], chunk, sizeof chunk)) > 0;) {
-    run.out.append(chunk, static_cast<std::size_t>(got));
+  while (until.empty() || out.find(until) == std::string::npos) {
+    const ssize_t got = read(from, chunk, sizeof chunk);
+    if (got <= 0) break;
+    out.append(chunk, static_cast<std::size_t>(got));
   }
-  close(pipeEnds[0]);
+  return out;
+}
+
+inline int Wait(pid_t child) {
   int status = 0;
-  if (child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status)) {
-    run.status = WEXITSTATUS(status);
-  }
+  return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Runs `argv` in `directory` with Wine's environment, collecting standard output
+// (and standard error too when `withErrors`).
+inline Run Exec(std::vector<std::string> argv, const std::filesystem::path& directory,
+                bool withErrors) {
+  const auto [child, out] = Start(std::move(argv), directory, withErrors);
+  if (child < 0) return {};
+  Run run;
+  run.out = ReadOut(out);
+  close(out);
+  run.status = Wait(child);
   return run;
 }
 
@@ -94,6 +117,33 @@ inline Run RunProgram(const std::filesystem::path& exe, const std::vector<std::s
   argv.insert(argv.end(), args.begin(), args.end());
   return detail::Exec(std::move(argv), directory, false);
 }
+
+// A program left running under Wine, as a game runs, until the test is done with it:
+// it is told to end by the stop file it was given, and then waited for.
+class Running {
+ public:
+  Running(const std::filesystem::path& exe, std::vector<std::string> args,
+          const std::filesystem::path& directory, std::filesystem::path stopFile)
+      : stop_(std::move(stopFile)) {
+    std::vector<std::string> argv{"wine", exe.string()};
+    argv.insert(argv.end(), args.begin(), args.end());
+    std::tie(child_, out_) = detail::Start(std::move(argv), directory, false);
+  }
+  Running(const Running&) = delete;
+  Running& operator=(const Running&) = delete;
+  ~Running() {
+    std::ofstream(stop_) << "stop\n";
+    if (out_ >= 0) close(out_);
+    detail::Wait(child_);
+  }
+  // True once the program says it is ready.
+  bool Ready() { return out_ >= 0 && detail::ReadOut(out_, "ready").find("ready") != std::string::npos; }
+
+ private:
+  std::filesystem::path stop_;
+  pid_t child_ = -1;
+  int out_ = -1;
+};
 
 // Wine maps drive Z: to the root of the Linux file system.
 inline std::string WindowsPath(const std::filesystem::path& path) {

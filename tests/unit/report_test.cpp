@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
 #include <map>
 #include <sstream>
 #include <string>
@@ -138,6 +139,7 @@ const std::string kCheckInScripts = std::string(kScripts) + "LumavaleCheck.exe";
 const std::string kDropped = "C:\\Downloads\\" + kSettingsName;
 const std::string kRussian = "C:\\Игры\\";  // a folder the ANSI code page cannot name
 const std::string kFogOn = "[Other]\nFog=1\n";
+const std::string kGameName = "game.exe";
 const std::string kLongFolder = "C:\\" + std::string(240, 'd') + "\\";
 
 using Kind = system::Kind;
@@ -150,10 +152,11 @@ struct FileCase {
   std::vector<std::string> existing;          // other files, never read
   std::map<std::string, Kind> others;         // folders, links that lead nowhere
   int status;
-  std::vector<Problem> problems;              // file warnings, in order
-  std::vector<std::string> shows;             // in the report (rows as @1 to @6)
-  std::vector<std::string> hides;             // not in the report
+  std::vector<Problem> problems = {};         // file warnings, in order
+  std::vector<std::string> shows = {};        // in the report (rows as @1 to @6)
+  std::vector<std::string> hides = {};        // not in the report
   std::string readsFrom = "-";                // the file every profile read names; "" none
+  std::vector<fake::Program> programs = {};   // running beside the check
 };
 
 void PrintTo(const FileCase& c, std::ostream* os) { *os << c.name; }
@@ -168,6 +171,7 @@ TEST_P(FileCases, StatusWarningsAndReport) {
   fake::State().files = {c.files.begin(), c.files.end()};
   fake::State().existingFiles = {c.existing.begin(), c.existing.end()};
   fake::State().otherThings = {c.others.begin(), c.others.end()};
+  fake::State().programs = c.programs;
   const Report report = CheckSettings(c.argument.empty() ? nullptr : c.argument.c_str());
 
   EXPECT_EQ(report.status, c.status) << report.text;
@@ -180,14 +184,52 @@ TEST_P(FileCases, StatusWarningsAndReport) {
       EXPECT_TRUE(read.ends_with("@" + c.readsFrom)) << read;
     }
   }
+  // Only a game from the plug-in's folder or the one above is opened, and only the
+  // rows' bytes and the header fields for the host key are read from it.
+  for (const std::uint32_t id : fake::State().opened) {
+    const std::string& image = c.programs[id - 1].image;
+    EXPECT_TRUE(image == kGame + kGameName || image == kScripts + kGameName) << image;
+  }
+  for (const auto& [address, size] : fake::State().programReads) {
+    const bool row = std::ranges::any_of(kLumavaleRows, [&](const LumavaleRow& r) {
+      return r.address == address && r.width == size;
+    });
+    EXPECT_TRUE(row || (address - LUMAVALE_HOST_IMAGE_BASE < 0x1000 && size == 4)) << std::hex << address;
+  }
   // What reaches a console is safe to show: no control character but the line ends,
   // and, but for whole paths, no line longer than a cut value with its length.
   for (const char ch : report.text) EXPECT_TRUE(ch == '\n' || static_cast<unsigned char>(ch) >= 0x20) << report.text;
   std::istringstream lines(report.text);
   for (std::string line; std::getline(lines, line);) {
-    if (line.find('\\') == std::string::npos) EXPECT_LE(line.size(), 160u) << line;
+    if (line.find('\\') == std::string::npos) {
+      EXPECT_LE(line.size(), 160u) << line;
+    }
   }
 }
+
+// A game started from `folder` (id 1), with the plug-in from the scripts folder
+// loaded in it or not, holding what the plug-in wrote from the settings it read at
+// start, under the header of a build the plug-in knows.
+fake::Program Game(const std::string& folder, bool withPlugin, const PluginSettings& started) {
+  fake::Program game{1, folder + kGameName, {{LUMAVALE_HOST_IMAGE_BASE, folder + kGameName}}, {}};
+  if (withPlugin) game.modules.push_back({0x10000000, kAsiInScripts});
+  const auto put = [&](std::uint32_t address, std::uint32_t value, std::uint32_t width) {
+    for (std::uint32_t i = 0; i < width; ++i) game.memory[address + i] = static_cast<std::uint8_t>(value >> (8 * i));
+  };
+  put(LUMAVALE_HOST_IMAGE_BASE + 0x3C, 0x80, 4);
+  put(LUMAVALE_HOST_IMAGE_BASE + 0x80, 0x00004550, 4);  // "PE\0\0"
+  put(LUMAVALE_HOST_IMAGE_BASE + 0x80 + 0x28, 0x0082533C - LUMAVALE_HOST_IMAGE_BASE, 4);
+  const bool on[] = {started.enabled, true, true, started.fog, started.removeSkyTextures};
+  const float amounts[] = {0, started.amountInFrontend, started.amountInGameplay, 0, 0};
+  for (const LumavaleRow& row : kLumavaleRows) {
+    put(row.address, 0xEEEEEEEE, row.width);  // the game's own
+    if (row.condition >= 0 && !on[row.condition]) continue;
+    put(row.address, row.amount < 0 ? row.constant : std::bit_cast<std::uint32_t>(amounts[row.amount]), row.width);
+  }
+  return game;
+}
+
+const PluginSettings kDefaultsFogOn{true, 0.8f, 1.25f, true, false};
 
 // A file that the plug-in reads with a warning for every one of its lines.
 std::string ManyProblemLines(std::size_t count) {
@@ -277,6 +319,23 @@ INSTANTIATE_TEST_SUITE_P(
                  {kAsiInScripts}, {}, kStatusWarnings, {},
                  {"50 warnings, from the first 50 lines", "Line 52: x", "And 10 more lines with problems"},
                  {"Line 53:"}},
+        // The running game, where the plug-in's effect can be seen.
+        FileCase{"RunningGameWithThePlugInActive", kCheckInScripts, "", {{kInScripts, kFogOn}}, {kAsiInScripts}, {},
+                 kStatusClean, {}, {"Lumavale is active in the running game", "names this build: title S, region E, version 1.1"},
+                 {}, "-", {Game(kGame, true, kDefaultsFogOn)}},
+        FileCase{"RunningGameStartedBeforeTheFileChanged", kCheckInScripts, "",
+                 {{kInScripts, kFogOn + "[Lumavale]\nAmountInFrontend=0.5\n"}}, {kAsiInScripts}, {}, kStatusWarnings,
+                 {Problem::kNotActive}, {"but row 2 (0x", "The running game:", "Restart the game"}, {}, "-",
+                 {Game(kGame, true, kDefaultsFogOn)}},
+        FileCase{"RunningGameWithoutThePlugIn", kCheckInScripts, kInScripts, {{kInScripts, kFogOn}}, {kAsiInScripts}, {},
+                 kStatusWarnings, {Problem::kNotLoaded}, {"did not load Lumavale.asi from this folder", "set to native"},
+                 {}, "-", {Game(kScripts, false, kDefaultsFogOn)}},
+        FileCase{"RunningGameThatCannotBeOpenedIsNotThere", kCheckInScripts, "", {{kInScripts, kFogOn}}, {kAsiInScripts},
+                 {}, kStatusClean, {}, {"No game is running from this folder"}, {}, "-",
+                 {[] { fake::Program game = Game(kGame, true, kDefaultsFogOn); game.denied = true; return game; }()}},
+        FileCase{"ProgramsInOtherFoldersAreNeverOpened", kCheckInScripts, "", {{kInScripts, kFogOn}}, {kAsiInScripts},
+                 {}, kStatusClean, {}, {"No game is running from this folder"}, {}, "-",
+                 {Game("C:\\Other\\", true, kDefaultsFogOn)}},
         FileCase{"FiveMebibytesOfOneCharacterLines", kCheckInScripts, kInScripts,
                  {{kInScripts, ManyProblemLines(5 << 19)}}, {kAsiInScripts}, {}, kStatusWarnings, {},
                  {"And 2621390 more lines with problems", "@4 := 01"}}),

@@ -1,0 +1,98 @@
+#include "checker/running_game.h"
+
+#include <algorithm>
+#include <iterator>
+
+#include "checker/profile_text.h"
+#include "checker/system.h"
+#include "patching/host_identity.h"
+#include "patching/patch_set.h"
+
+namespace lumavale::check {
+namespace {
+
+constexpr char kPluginFileName[] = "Lumavale.asi";
+
+// Paths are compared whole and without case.
+bool SamePath(const std::string& a, const std::string& b) { return profile::SameName(a, b); }
+
+std::string FolderOf(const std::string& path) {
+  const std::size_t last = path.find_last_of("\\/");
+  return last == std::string::npos ? std::string() : path.substr(0, last + 1);
+}
+
+// The folder above `folder`, or empty at a drive's root.
+std::string ParentOf(const std::string& folder) {
+  if (folder.size() < 2) return {};
+  const std::size_t last = folder.find_last_of("\\/", folder.size() - 2);
+  return last == std::string::npos ? std::string() : folder.substr(0, last + 1);
+}
+
+std::uint32_t U32(const std::uint8_t* bytes) {
+  return static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
+         static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
+}
+
+// The game's build as the plug-in's table names it, read from the header fields the
+// plug-in itself reads; empty when the header cannot be read or names no known build.
+std::string BuildOf(std::uint32_t base, const system::MemoryReader& read) {
+  std::uint8_t field[4];
+  if (!read(base + kNewHeaderOffsetField, 4, field)) return {};
+  const std::uint32_t newHeader = U32(field);
+  if (newHeader > kHeaderPage - (kEntryPointInNewHeader + 4)) return {};
+  if (!read(base + newHeader, 4, field) || U32(field) != 0x00004550) return {};
+  if (!read(base + newHeader + kEntryPointInNewHeader, 4, field)) return {};
+  const KnownHost* known = FindKnownHost(U32(field) + kPreferredImageBase);
+  if (known == nullptr) return {};
+  std::string build = std::string("title ") + known->titleCode;
+  if (known->regionCode != 0) build += std::string(", region ") + known->regionCode;
+  build += ", version " + std::to_string(known->versionMajor) + "." + std::to_string(known->versionMinor);
+  if (known->setsRevision) {
+    build += "." + std::to_string(known->revisionMajor) + "." + std::to_string(known->revisionMinor);
+  }
+  return build;
+}
+
+}  // namespace
+
+RunningGame LookForGame(const std::string& pluginFolder, const PluginSettings& settings) {
+  RunningGame game;
+  const std::string parent = ParentOf(pluginFolder);
+  const std::string plugin = pluginFolder + kPluginFileName;
+  for (const system::Program& program : system::RunningPrograms()) {
+    const std::string folder = FolderOf(program.image);
+    // Nothing else is opened: not even for reading.
+    if (!SamePath(folder, pluginFolder) && (parent.empty() || !SamePath(folder, parent))) continue;
+    RunningGame seen;
+    seen.image = program.image;
+    const bool opened = system::LookInto(program.id, [&](const std::vector<system::Module>& modules,
+                                                         const system::MemoryReader& read) {
+      const bool loaded = std::ranges::any_of(
+          modules, [&](const system::Module& module) { return SamePath(module.path, plugin); });
+      if (!loaded || modules.empty()) {
+        seen.state = RunningGame::State::kWithoutPlugin;
+        return;
+      }
+      for (std::size_t i = 0; i < std::size(kPatchSet); ++i) {
+        const PatchEntry& entry = kPatchSet[i];
+        if (!RowApplies(entry, settings)) continue;
+        std::uint8_t bytes[4] = {};
+        const std::uint32_t value = RowValue(entry, settings);
+        bool same = read(entry.address, entry.width, bytes);
+        for (std::uint32_t b = 0; same && b < entry.width; ++b) {
+          same = bytes[b] == static_cast<std::uint8_t>(value >> (8 * b));
+        }
+        if (!same) seen.differing.push_back(static_cast<int>(i) + 1);
+      }
+      seen.state = seen.differing.empty() ? RunningGame::State::kActive : RunningGame::State::kDiffers;
+      seen.build = BuildOf(modules.front().base, read);
+    });
+    // A program that cannot be opened is treated as not there; one with the plug-in
+    // in it is the answer.
+    if (opened && seen.state > game.state) game = seen;
+    if (game.state >= RunningGame::State::kDiffers) break;
+  }
+  return game;
+}
+
+}  // namespace lumavale::check
