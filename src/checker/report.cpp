@@ -10,6 +10,7 @@
 
 #include "patching/patch_set.h"
 #include "platform/platform.h"
+#include "checker/paths.h"
 #include "checker/profile_text.h"
 #include "checker/running_game.h"
 #include "checker/system.h"
@@ -71,22 +72,6 @@ std::string RowText(const PatchEntry& entry, const PluginSettings& settings) {
   const std::uint32_t value = RowValue(entry, settings);
   for (std::uint32_t i = 0; i < entry.width; ++i) text += " " + Hex(value >> (8 * i), 2);
   return text;
-}
-
-// The folder part of a path, with its final separator; empty when there is none.
-std::string FolderOf(const std::string& path) {
-  const std::size_t last = path.find_last_of("\\/");
-  return last == std::string::npos ? std::string() : path.substr(0, last + 1);
-}
-
-// The folder above `folder` (which ends in a separator), or empty at a drive's root.
-std::string ParentOf(const std::string& folder) {
-  if (folder.size() < 2) return {};
-  const std::size_t last = folder.find_last_of("\\/", folder.size() - 2);
-  if (last == std::string::npos) return {};
-  // "C:\" has no parent; "\\server\share\" is as far up as a share goes.
-  const std::string parent = folder.substr(0, last + 1);
-  return parent.size() < 3 || parent == "\\\\" ? std::string() : parent;
 }
 
 // Appends `text` wrapped at word boundaries, every line starting with `indent`.

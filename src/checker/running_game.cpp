@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <iterator>
 
-#include "checker/profile_text.h"
+#include "checker/paths.h"
 #include "checker/system.h"
 #include "patching/host_identity.h"
 #include "patching/patch_set.h"
@@ -12,21 +12,6 @@ namespace lumavale::check {
 namespace {
 
 constexpr char kPluginFileName[] = "Lumavale.asi";
-
-// Paths are compared whole and without case.
-bool SamePath(const std::string& a, const std::string& b) { return profile::SameName(a, b); }
-
-std::string FolderOf(const std::string& path) {
-  const std::size_t last = path.find_last_of("\\/");
-  return last == std::string::npos ? std::string() : path.substr(0, last + 1);
-}
-
-// The folder above `folder`, or empty at a drive's root.
-std::string ParentOf(const std::string& folder) {
-  if (folder.size() < 2) return {};
-  const std::size_t last = folder.find_last_of("\\/", folder.size() - 2);
-  return last == std::string::npos ? std::string() : folder.substr(0, last + 1);
-}
 
 std::uint32_t U32(const std::uint8_t* bytes) {
   return static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |

@@ -1,0 +1,29 @@
+#pragma once
+// Windows paths as the check handles them: UTF-8, '\' or '/' between names.
+
+#include <string>
+
+#include "checker/profile_text.h"
+
+namespace lumavale::check {
+
+// The folder part of a path, with its final separator; empty when there is none.
+inline std::string FolderOf(const std::string& path) {
+  const std::size_t last = path.find_last_of("\\/");
+  return last == std::string::npos ? std::string() : path.substr(0, last + 1);
+}
+
+// The folder above `folder` (which ends in a separator), or empty at a drive's root.
+inline std::string ParentOf(const std::string& folder) {
+  if (folder.size() < 2) return {};
+  const std::size_t last = folder.find_last_of("\\/", folder.size() - 2);
+  if (last == std::string::npos) return {};
+  // "C:\" has no parent; "\\server\share\" is as far up as a share goes.
+  const std::string parent = folder.substr(0, last + 1);
+  return parent.size() < 3 || parent == "\\\\" ? std::string() : parent;
+}
+
+// Paths name the same file when they are the same but for the case of letters.
+inline bool SamePath(const std::string& a, const std::string& b) { return profile::SameName(a, b); }
+
+}  // namespace lumavale::check
