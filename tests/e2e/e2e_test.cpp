@@ -84,26 +84,17 @@ std::vector<std::string> AskWine(const fs::path& file, const std::vector<Profile
     }
     values.push_back(value);
   }
-  if (values.size() != reads.size()) {
-    ADD_FAILURE() << "unreadable answer from the host:\n" << run.out;
-    return std::vector<std::string>(reads.size());
-  }
+  EXPECT_EQ(values.size(), reads.size()) << "unreadable answer from the host:\n" << run.out;
+  values.resize(reads.size());
   return values;
-}
-
-std::uint32_t IntValue(const std::string& text) {
-  return static_cast<std::uint32_t>(std::strtoul(text.c_str(), nullptr, 10));
 }
 
 Settings ReadSettings(const fs::path& file) {
   const std::vector<std::string> values = AskWine(file, kPluginReads);
-  Reads reads;
-  reads.enabled = IntValue(values[0]);
-  reads.frontend = values[1];
-  reads.gameplay = values[2];
-  reads.fog = IntValue(values[3]);
-  reads.removeSkyTextures = IntValue(values[4]);
-  return Expect(reads);
+  const auto number = [&](std::size_t i) {
+    return static_cast<std::uint32_t>(std::strtoul(values[i].c_str(), nullptr, 10));
+  };
+  return Expect({number(0), values[1], values[2], number(3), number(4)});
 }
 
 // --- What the host saw --------------------------------------------------------------
@@ -140,10 +131,13 @@ Observation Parse(const std::string& out) {
     std::istringstream words(line);
     std::string kind;
     words >> kind;
+    const auto flag = [&] {
+      int value = 0;
+      words >> value;
+      return value == 1;
+    };
     if (kind == "load") {
-      int loaded = 0;
-      words >> loaded;
-      seen.loaded = loaded == 1;
+      seen.loaded = flag();
     } else if (kind == "span") {
       SpanRecord span;
       std::string address, before, after, final;
@@ -161,13 +155,9 @@ Observation Parse(const std::string& out) {
     } else if (kind == "probe") {
       words >> seen.probeBefore >> seen.probeAfter >> seen.probeFinal;
     } else if (kind == "thread") {
-      int ran = 0;
-      words >> ran;
-      seen.threadRan = ran == 1;
+      seen.threadRan = flag();
     } else if (kind == "free") {
-      int freed = 0;
-      words >> freed;
-      seen.freed = freed == 1;
+      seen.freed = flag();
     } else if (kind == "end") {
       seen.ended = true;
     }
@@ -193,13 +183,12 @@ TEST_P(E2e, WritesExactlyTheExpectedBytes) {
   const Layout layout = LayOut(scenario);
   const fs::path pluginDir = root / layout.pluginDir;
   const fs::path hostDir = root / layout.hostDir;
-  std::string pluginArgument;
   fs::create_directories(pluginDir);
   fs::create_directories(hostDir);
   const fs::path host = hostDir / "standin_host.exe";
   fs::copy_file(kHost, host);
   fs::copy_file(kPlugin, pluginDir / scenario.pluginName);
-  pluginArgument = WindowsPath(pluginDir / scenario.pluginName);
+  std::string pluginArgument = WindowsPath(pluginDir / scenario.pluginName);
   // The trailing dot keeps the loader from adding ".dll" to an extensionless name.
   if (scenario.placement == Placement::kDottedNoExtension) pluginArgument += '.';
 
@@ -209,26 +198,22 @@ TEST_P(E2e, WritesExactlyTheExpectedBytes) {
     const fs::path decoy = root / layout.decoyDir / "LumavaleSettings.ini";
     WriteFile(decoy, *scenario.decoy);
     // The decoy must lead to other writes, or reading it would go unnoticed.
-    const Settings decoyed = ReadSettings(decoy);
     const Settings proper = ReadSettings(ini);
-    ASSERT_FALSE(SameEffect(decoyed, proper)) << testing::PrintToString(proper);
+    ASSERT_FALSE(SameEffect(ReadSettings(decoy), proper)) << testing::PrintToString(proper);
   }
 
   const Settings expected = ReadSettings(ini);
   if (HasFailure()) return;
   if (scenario.settings && scenario.settings->find(kLongAmount) != std::string::npos) {
     const std::string cut = kLongAmount.substr(0, kAmountBufferSize - 1);
-    const bool frontend =
-        scenario.settings->find("AmountInFrontend=" + kLongAmount) != std::string::npos;
+    const bool frontend = scenario.settings->find("AmountInFrontend=" + kLongAmount) != std::string::npos;
     EXPECT_EQ(frontend ? expected.frontendText : expected.gameplayText, cut);
     ASSERT_NE(AmountBits(cut), AmountBits(kLongAmount)) << "the cut must change the result";
   }
 
   std::vector<std::string> args;
   if (scenario.entryKey) args.insert(args.end(), {"--entry", std::to_string(*scenario.entryKey)});
-  if (scenario.probeByte) {
-    args.insert(args.end(), {"--probe-byte", std::to_string(*scenario.probeByte)});
-  }
+  if (scenario.probeByte) args.insert(args.end(), {"--probe-byte", std::to_string(*scenario.probeByte)});
   args.insert(args.end(), {"--rotate", std::to_string(scenario.rotate), pluginArgument});
   const lumavale::wine::Run run = lumavale::wine::RunProgram(host, args, hostDir);
   const Observation seen = Parse(run.out);
@@ -299,21 +284,13 @@ TEST_F(ForeignHost, SpansThatCannotBeOpenedAreLeftAloneWithoutFault) {
 
   const lumavale::wine::Run run = lumavale::wine::RunProgram(root / "bare_host.exe", {WindowsPath(root / "Lumavale.asi")}, root);
   SCOPED_TRACE("host said:\n" + run.out);
-  std::istringstream lines(run.out);
-  std::vector<std::string> before;
-  std::vector<std::string> after;
+  std::vector<std::string> before, after;  // each row's state, before and after the load
   bool loaded = false;
-  for (std::string word; lines >> word;) {
-    if (word == "loaded") {
-      int flag = 0;
-      lines >> flag;
-      loaded = flag == 1;
-    } else if (word == "span") {
-      int row = 0;
-      std::string state;
-      lines >> row >> state;
-      (loaded ? after : before).push_back(state);
-    }
+  std::istringstream words(run.out);
+  for (std::string word, state; words >> word;) {
+    int number = 0;
+    if (word == "loaded" && words >> number) loaded = number == 1;
+    if (word == "span" && words >> number >> state) (loaded ? after : before).push_back(state);
   }
   EXPECT_EQ(run.status, 0);
   ASSERT_TRUE(loaded);
@@ -376,13 +353,8 @@ TEST_P(ProfileReader, ReadsEveryKeyAsWineDoes) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, ProfileReader, testing::ValuesIn(ProfileFiles()),
-                         [](const testing::TestParamInfo<ProfileFile>& file) {
-                           return file.param.name;
-                         });
-
+                         [](const auto& file) { return file.param.name; });
 INSTANTIATE_TEST_SUITE_P(Scenarios, E2e, testing::ValuesIn(Scenarios()),
-                         [](const testing::TestParamInfo<Scenario>& scenario) {
-                           return scenario.param.name;
-                         });
+                         [](const auto& scenario) { return scenario.param.name; });
 
 }  // namespace

@@ -46,9 +46,7 @@ constexpr std::uint32_t kProbeKeys[] = {0x00824570, 0x0082457C, 0x008245B0, 0x00
 std::string WindowsDirectory(const std::string& relative) {
   std::string path = kRoot;
   if (!relative.empty()) path += "\\" + relative;
-  for (char& c : path) {
-    if (c == '/') c = '\\';
-  }
+  std::ranges::replace(path, '/', '\\');
   return path + "\\";
 }
 
@@ -81,9 +79,7 @@ std::string Describe(const emu::Call& call) {
 std::string Describe(const emu::Outcome& outcome) {
   std::ostringstream text;
   text << "calls:\n";
-  for (const emu::Call& call : outcome.calls) {
-    text << "  [" << call.reason << "] " << Describe(call) << "\n";
-  }
+  for (const emu::Call& call : outcome.calls) text << "  [" << call.reason << "] " << Describe(call) << "\n";
   text << std::hex << "stores:";
   for (const emu::Access& store : outcome.stores) {
     text << " " << store.address << "/" << store.size << "=" << store.value;
@@ -118,8 +114,7 @@ struct Field {
 // Walks the attach's calls in order, checking each against what must come next.
 class StartUp {
  public:
-  StartUp(const emu::Process& process, const emu::Outcome& outcome)
-      : process_(process), outcome_(outcome) {
+  StartUp(const emu::Process& process, const emu::Outcome& outcome) : process_(process), outcome_(outcome) {
     for (const emu::Call& call : outcome.calls) {
       if (call.reason == 1) calls_.push_back(&call);
     }
@@ -137,7 +132,7 @@ class StartUp {
   }
 
  private:
-  const emu::Call& Take(const char* function) {
+  const emu::Call& Take(const std::string& function) {
     static const emu::Call kNone;
     if (next_ >= calls_.size()) {
       ADD_FAILURE() << "call " << next_ << ": " << function << " expected, none came";
@@ -145,8 +140,7 @@ class StartUp {
     }
     const emu::Call& call = *calls_[next_++];
     if (call.function != function) {
-      ADD_FAILURE() << "call " << next_ - 1 << ": " << function << " expected, got "
-                    << Describe(call);
+      ADD_FAILURE() << "call " << next_ - 1 << ": " << function << " expected, got " << Describe(call);
     }
     return call;
   }
@@ -165,21 +159,20 @@ class StartUp {
     }
   }
 
-  const char* Road(const char* function) {
-    road_ = std::string(function) + (wide_ ? "W" : "A");
-    return road_.c_str();
-  }
+  // The function of the road taken, narrow or wide.
+  std::string Road(const char* function) const { return std::string(function) + (wide_ ? "W" : "A"); }
 
-  std::uint32_t Int(const char* section, const char* key, std::uint32_t defaultValue) {
+  std::uint32_t Int(const LumavaleRead& read) {
     const emu::Call& call = Take(Road("GetPrivateProfileInt"));
-    EXPECT_EQ(call.text, (std::vector<std::string>{section, key, *path_})) << Describe(call);
-    EXPECT_EQ(call.args.size() > 2 ? call.args[2] : ~0u, defaultValue) << Describe(call);
+    EXPECT_EQ(call.text, (std::vector<std::string>{read.section, read.key, *path_})) << Describe(call);
+    EXPECT_EQ(call.args.size() > 2 ? call.args[2] : ~0u, static_cast<std::uint32_t>(read.defaultNumber))
+        << Describe(call);
     return call.result;
   }
 
-  std::string String(const char* section, const char* key, const char* defaultText) {
+  std::string String(const LumavaleRead& read) {
     const emu::Call& call = Take(Road("GetPrivateProfileString"));
-    EXPECT_EQ(call.text, (std::vector<std::string>{section, key, defaultText, *path_}))
+    EXPECT_EQ(call.text, (std::vector<std::string>{read.section, read.key, read.defaultText, *path_}))
         << Describe(call);
     EXPECT_EQ(call.args.size() > 4 ? call.args[4] : 0u, sc::kAmountBufferSize) << Describe(call);
     // Numbers are ASCII: a wide read's other units stop the number as a '?' does.
@@ -192,14 +185,11 @@ class StartUp {
       std::string got[LUMAVALE_READ_COUNT];
       for (int i = 0; i < LUMAVALE_READ_COUNT; ++i) {
         const LumavaleRead& read = kLumavaleReads[i];
-        got[i] = read.integer
-                     ? std::to_string(Int(read.section, read.key,
-                                          static_cast<std::uint32_t>(read.defaultNumber)))
-                     : String(read.section, read.key, read.defaultText);
+        got[i] = read.integer ? std::to_string(Int(read)) : String(read);
       }
-      reads = {static_cast<std::uint32_t>(std::stoul(got[LUMAVALE_ENABLED])), got[LUMAVALE_FRONTEND],
-               got[LUMAVALE_GAMEPLAY], static_cast<std::uint32_t>(std::stoul(got[LUMAVALE_FOG])),
-               static_cast<std::uint32_t>(std::stoul(got[LUMAVALE_SKY]))};
+      const auto number = [&](int i) { return static_cast<std::uint32_t>(std::stoul(got[i])); };
+      reads = {number(LUMAVALE_ENABLED), got[LUMAVALE_FRONTEND], got[LUMAVALE_GAMEPLAY], number(LUMAVALE_FOG),
+               number(LUMAVALE_SKY)};
     }
     ASSERT_FALSE(testing::Test::HasFatalFailure());
     settings_ = sc::Expect(reads);
@@ -209,16 +199,17 @@ class StartUp {
   // One VirtualProtect opening `width` bytes at `address`, and its restore when it
   // succeeded. Returns the opening call, or null when it failed.
   const emu::Call* Open(Address address, std::uint32_t width, const emu::Call** restore) {
+    // The address, size and protection asked for.
+    const auto asked = [](const emu::Call& call) {
+      return std::vector<std::uint32_t>(call.args.begin(), call.args.begin() + 3);
+    };
     const emu::Call& open = Take("VirtualProtect");
     if (open.args.size() != 4) return nullptr;  // no such call: already reported
-    EXPECT_EQ(std::vector<std::uint32_t>(open.args.begin(), open.args.begin() + 3),
-              (std::vector<std::uint32_t>{address, width, 0x40}))
-        << Describe(open);
+    EXPECT_EQ(asked(open), (std::vector<std::uint32_t>{address, width, 0x40})) << Describe(open);
     if (open.result == 0) return nullptr;
     const emu::Call& back = Take("VirtualProtect");
     if (back.args.size() != 4) return nullptr;
-    EXPECT_EQ(std::vector<std::uint32_t>(back.args.begin(), back.args.begin() + 3),
-              (std::vector<std::uint32_t>{address, width, open.previous.value_or(~0u)}))
+    EXPECT_EQ(asked(back), (std::vector<std::uint32_t>{address, width, open.previous.value_or(~0u)}))
         << "the restore must give back the previous protection: " << Describe(back);
     *restore = &back;
     return &open;
@@ -235,10 +226,7 @@ class StartUp {
     fields_.push_back({base + process_.newHeader, 4, "PE signature"});
     if (!process_.peSignature) return;
     fields_.push_back({base + process_.newHeader + 0x28, 4, "AddressOfEntryPoint"});
-    if (std::find(std::begin(kProbeKeys), std::end(kProbeKeys), process_.entryKey) ==
-        std::end(kProbeKeys)) {
-      return;
-    }
+    if (std::ranges::find(kProbeKeys, process_.entryKey) == std::end(kProbeKeys)) return;
     const emu::Call* restore = nullptr;
     const emu::Call* open = Open(emu::kProbeAddress, 1, &restore);
     if (open != nullptr && restore != nullptr) {
@@ -284,11 +272,8 @@ class StartUp {
   void CheckStores() {
     std::size_t attach = 0;
     for (const emu::Access& store : outcome_.stores) {
-      if (store.reason == 1) {
-        ++attach;
-      } else {
-        ADD_FAILURE() << "reason " << store.reason << " stored at 0x" << std::hex << store.address;
-      }
+      EXPECT_EQ(store.reason, 1u) << "the call of DllMain that stored at 0x" << std::hex << store.address;
+      attach += store.reason == 1 ? 1 : 0;
     }
     EXPECT_EQ(attach, storedInRows_) << "stores outside an open span";
   }
@@ -298,15 +283,12 @@ class StartUp {
       const emu::Access& read = outcome_.reads[i];
       bool allowed = false;
       for (Field& field : fields_) {
-        if (read.address - field.address >= field.size ||
-            read.address + read.size - field.address > field.size) {
-          continue;
-        }
-        if (field.address == emu::kProbeAddress &&
-            (i < probeReads_.first || i >= probeReads_.second)) {
-          continue;  // the probe byte only while open
-        }
-        if (read.reason == 1) field.touched = allowed = true;
+        const bool inside = read.address - field.address < field.size &&
+                            read.address + read.size - field.address <= field.size;
+        // The probe byte only while open.
+        const bool open = field.address != emu::kProbeAddress ||
+                          (i >= probeReads_.first && i < probeReads_.second);
+        if (inside && open && read.reason == 1) field.touched = allowed = true;
       }
       EXPECT_TRUE(allowed) << "reason " << read.reason << " read " << read.size
                            << " bytes at 0x" << std::hex << read.address;
@@ -333,7 +315,6 @@ class StartUp {
   std::size_t next_ = 0;
   std::optional<std::string> path_;
   bool wide_ = false;
-  std::string road_;
   sc::Settings settings_{};
   std::vector<Field> fields_;
   std::pair<std::size_t, std::size_t> probeReads_{0, 0};
@@ -342,8 +323,7 @@ class StartUp {
 };
 
 void ExpectStartUp(const emu::Process& process) {
-  ASSERT_TRUE(fs::is_regular_file(process.plugin))
-      << process.plugin << " is missing: build the win32 preset";
+  ASSERT_TRUE(fs::is_regular_file(process.plugin)) << process.plugin << " is missing: build the win32 preset";
   const emu::Outcome outcome = emu::Run(process);
   SCOPED_TRACE(Describe(outcome));
   ASSERT_EQ(outcome.error, "");
@@ -361,9 +341,7 @@ class SharedScenario : public testing::TestWithParam<sc::Scenario> {};
 TEST_P(SharedScenario, StartsUpExactlyAsExpected) { ExpectStartUp(ProcessFor(GetParam())); }
 
 INSTANTIATE_TEST_SUITE_P(Scenarios, SharedScenario, testing::ValuesIn(sc::Scenarios()),
-                         [](const testing::TestParamInfo<sc::Scenario>& scenario) {
-                           return scenario.param.name;
-                         });
+                         [](const auto& scenario) { return scenario.param.name; });
 
 // --- What only the emulator can make happen ---------------------------------------------
 
@@ -376,11 +354,8 @@ void PrintTo(const Case& c, std::ostream* out) { *out << c.name; }
 
 // Every switch on, so every row is tried, in a host that wants the probe.
 emu::Process AllOn(int rotate = 0) {
-  sc::Scenario scenario = sc::Plain("", sc::kAllOn);
-  scenario.entryKey = kProbeKeys[0];
-  scenario.probeByte = 0xE9;
-  scenario.rotate = rotate;
-  return ProcessFor(scenario);
+  return ProcessFor(
+      {.name = "", .settings = sc::kAllOn, .entryKey = kProbeKeys[0], .probeByte = 0xE9, .rotate = rotate});
 }
 
 emu::Process WithModulePath(std::string path) {
@@ -395,9 +370,7 @@ emu::Process WithModulePath(std::string path) {
 std::vector<std::string> OddAmounts() {
   std::mt19937 random(20261208);
   const std::string alphabet = "0123456789.eE+-xXpPinfaINF \t\"_,";
-  const auto pick = [&](std::size_t count) {
-    return static_cast<std::size_t>(random() % count);
-  };
+  const auto pick = [&](std::size_t count) { return static_cast<std::size_t>(random() % count); };
   std::vector<std::string> texts;
   for (int i = 0; i < 40; ++i) {
     std::string text;
@@ -417,32 +390,30 @@ std::vector<std::string> OddAmounts() {
 
 std::vector<Case> Cases() {
   std::vector<Case> all;
-  Case every{"ProtectFailsOnEveryRow", AllOn()};
+  const auto add = [&](std::string name, const auto& change, int rotate = 0) {
+    Case c{std::move(name), AllOn(rotate)};
+    change(c.process);
+    all.push_back(std::move(c));
+  };
   for (const LumavaleRow& row : kLumavaleRows) {
-    Case c{"ProtectFailsOnRow_" + std::to_string(row.row), AllOn(row.row - 1)};
-    c.process.protectFails = {row.address};
-    all.push_back(c);
-    every.process.protectFails.insert(row.address);
+    const auto fails = [&](emu::Process& p) { p.protectFails = {row.address}; };
+    add("ProtectFailsOnRow_" + std::to_string(row.row), fails, row.row - 1);
   }
-  all.push_back(every);
-  Case probe{"ProtectFailsOnProbe", AllOn()};
-  probe.process.protectFails = {emu::kProbeAddress};
-  all.push_back(probe);
+  add("ProtectFailsOnEveryRow", [](emu::Process& p) {
+    for (const LumavaleRow& row : kLumavaleRows) p.protectFails.insert(row.address);
+  });
+  add("ProtectFailsOnProbe", [](emu::Process& p) { p.protectFails = {emu::kProbeAddress}; });
   for (const std::uint32_t key : kProbeKeys) {
-    Case known{"ProbeKey_" + std::to_string(key), AllOn()};
-    known.process.entryKey = key;
-    all.push_back(known);
+    add("ProbeKey_" + std::to_string(key), [&](emu::Process& p) { p.entryKey = key; });
   }
-  Case unmapped{"SpanPagesAbsent", AllOn()};
-  // The pages of the one-byte rows.
-  for (const LumavaleRow& row : kLumavaleRows) {
-    if (row.width == 1) unmapped.process.unmappedPages.insert(row.address & ~(emu::kPageSize - 1));
-  }
-  all.push_back(unmapped);
+  add("SpanPagesAbsent", [](emu::Process& p) {
+    // The pages of the one-byte rows.
+    for (const LumavaleRow& row : kLumavaleRows) {
+      if (row.width == 1) p.unmappedPages.insert(row.address & ~(emu::kPageSize - 1));
+    }
+  });
 
-  Case nameFails{"ModuleNameFails", AllOn()};
-  nameFails.process.moduleNameFails = true;
-  all.push_back(nameFails);
+  add("ModuleNameFails", [](emu::Process& p) { p.moduleNameFails = true; });
   // 300 characters come back cut at 259 and a count of 260.
   all.push_back({"ModulePathCut", WithModulePath("C:\\" + std::string(280, 'd') + "\\Lumavale.asi")});
   all.push_back({"ModulePathLongest", WithModulePath("C:\\" + std::string(242, 'd') + "\\L.asi")});
@@ -450,46 +421,31 @@ std::vector<Case> Cases() {
   all.push_back({"SettingsPathFits", WithModulePath("C:\\" + std::string(230, 'd') + "\\x.asi")});
   all.push_back({"SettingsPathTooLong", WithModulePath("C:\\" + std::string(231, 'd') + "\\x.asi")});
   // The wide road counts in UTF-16 units: "Игры" is four, like "dddd".
-  all.push_back({"WideSettingsPathFits",
-                 WithModulePath("C:\\Игры" + std::string(226, 'd') + "\\x.asi")});
-  all.push_back({"WideSettingsPathTooLong",
-                 WithModulePath("C:\\Игры" + std::string(227, 'd') + "\\x.asi")});
+  all.push_back({"WideSettingsPathFits", WithModulePath("C:\\Игры" + std::string(226, 'd') + "\\x.asi")});
+  all.push_back({"WideSettingsPathTooLong", WithModulePath("C:\\Игры" + std::string(227, 'd') + "\\x.asi")});
   all.push_back({"ModulePathWithoutSeparator", WithModulePath("Lumavale.asi")});
   all.push_back({"ModulePathWithSlashes", WithModulePath("C:/Game/mods/Lumavale.asi")});
   all.push_back({"ModulePathMixedSeparators", WithModulePath("C:\\Game/mods\\x.y/Lumavale.asi")});
 
-  Case noMz{"HeaderWithoutMz", AllOn()};
-  noMz.process.mz = false;
-  all.push_back(noMz);
-  Case noPe{"HeaderWithoutPe", AllOn()};
-  noPe.process.peSignature = false;
-  all.push_back(noPe);
-  Case far{"NewHeaderPastFirstPage", AllOn()};
-  far.process.newHeader = emu::kPageSize - 0x2C + 1;
-  all.push_back(far);
-  Case last{"NewHeaderAtLastPlace", AllOn()};
-  last.process.newHeader = emu::kPageSize - 0x2C;
-  all.push_back(last);
+  add("HeaderWithoutMz", [](emu::Process& p) { p.mz = false; });
+  add("HeaderWithoutPe", [](emu::Process& p) { p.peSignature = false; });
+  add("NewHeaderPastFirstPage", [](emu::Process& p) { p.newHeader = emu::kPageSize - 0x2C + 1; });
+  add("NewHeaderAtLastPlace", [](emu::Process& p) { p.newHeader = emu::kPageSize - 0x2C; });
 
-  Case movedHost{"HostAtAnotherBase", AllOn()};
-  movedHost.process.hostBase = 0x01000000;
-  all.push_back(movedHost);
-  Case movedPlugin{"PluginAtAnotherBase", AllOn(1)};
-  movedPlugin.process.pluginBase = 0x30000000;
-  all.push_back(movedPlugin);
-  Case bothMoved{"PluginAndHostElsewhere", AllOn(2)};
-  bothMoved.process.pluginBase = 0x00C00000;
-  bothMoved.process.hostBase = 0x02000000;
-  all.push_back(bothMoved);
+  add("HostAtAnotherBase", [](emu::Process& p) { p.hostBase = 0x01000000; });
+  add("PluginAtAnotherBase", [](emu::Process& p) { p.pluginBase = 0x30000000; }, 1);
+  add("PluginAndHostElsewhere", [](emu::Process& p) {
+    p.pluginBase = 0x00C00000;
+    p.hostBase = 0x02000000;
+  }, 2);
 
   const std::vector<std::string> amounts = OddAmounts();
   for (std::size_t i = 0; i < amounts.size(); ++i) {
-    Case odd{"OddAmount_" + std::to_string(i), AllOn(static_cast<int>(i))};
-    odd.process.profiles.begin()->second =
-        sc::Ini("AmountInFrontend=" + amounts[i] +
-                    "\nAmountInGameplay=" + amounts[(i + 7) % amounts.size()] + "\n",
-                "Fog=1\n");
-    all.push_back(odd);
+    add("OddAmount_" + std::to_string(i), [&](emu::Process& p) {
+      p.profiles.begin()->second = sc::Ini("AmountInFrontend=" + amounts[i] + "\nAmountInGameplay=" +
+                                               amounts[(i + 7) % amounts.size()] + "\n",
+                                           "Fog=1\n");
+    }, static_cast<int>(i));
   }
   return all;
 }
@@ -499,7 +455,7 @@ class EmulatorOnly : public testing::TestWithParam<Case> {};
 TEST_P(EmulatorOnly, StartsUpExactlyAsExpected) { ExpectStartUp(GetParam().process); }
 
 INSTANTIATE_TEST_SUITE_P(Cases, EmulatorOnly, testing::ValuesIn(Cases()),
-                         [](const testing::TestParamInfo<Case>& c) { return c.param.name; });
+                         [](const auto& c) { return c.param.name; });
 
 // --- The loader itself --------------------------------------------------------------
 
@@ -507,9 +463,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, EmulatorOnly, testing::ValuesIn(Cases()),
 class BrokenImage : public testing::Test {
  protected:
   void SetUp() override {
-    std::ifstream in(PluginFile(), std::ios::binary);
     std::ostringstream bytes;
-    bytes << in.rdbuf();
+    bytes << std::ifstream(PluginFile(), std::ios::binary).rdbuf();
     file_ = bytes.str();
     ASSERT_GT(file_.size(), 0x400u) << PluginFile() << " is missing: build the win32 preset";
     nt_ = U32(0x3C);
@@ -518,9 +473,7 @@ class BrokenImage : public testing::Test {
 
   std::uint32_t U32(std::size_t at) const {
     std::uint32_t value = 0;
-    for (std::size_t i = 0; i < 4; ++i) {
-      value |= static_cast<std::uint32_t>(static_cast<std::uint8_t>(file_[at + i])) << (8 * i);
-    }
+    for (std::size_t i = 4; i-- > 0;) value = value << 8 | static_cast<std::uint8_t>(file_[at + i]);
     return value;
   }
 
@@ -539,8 +492,8 @@ class BrokenImage : public testing::Test {
   }
 
   emu::Outcome Run(std::optional<Address> base = std::nullopt) {
-    const fs::path copy = fs::temp_directory_path() /
-                          ("lumavale-broken-" + std::to_string(::getpid()) + ".dll");
+    const fs::path copy =
+        fs::temp_directory_path() / ("lumavale-broken-" + std::to_string(::getpid()) + ".dll");
     std::ofstream(copy, std::ios::binary) << file_;
     emu::Process process = AllOn();
     process.plugin = copy;
@@ -619,8 +572,7 @@ TEST(Loader, HangBecomesFailure) {
   emu::Process process = AllOn();
   ASSERT_TRUE(fs::is_regular_file(process.plugin)) << process.plugin;
   process.budget = 200;
-  EXPECT_NE(emu::Run(process).error.find("did not return within 200 instructions"),
-            std::string::npos);
+  EXPECT_NE(emu::Run(process).error.find("did not return within 200 instructions"), std::string::npos);
 }
 
 TEST(Loader, HostPagesStartWithTheRotationsProtections) {

@@ -30,12 +30,6 @@ inline constexpr std::uint32_t kPageReadWrite = 0x04;
 inline constexpr std::uint32_t kPageExecuteRead = 0x20;
 inline constexpr std::uint32_t kPageExecuteReadWrite = 0x40;
 
-// The host pages besides the header: the probe byte's and the patched spans'.
-const std::vector<Address>& HostPages();
-
-// DllMain's reasons, in the order the loader gives them.
-inline constexpr std::uint32_t kReasons[] = {1, 2, 3, 0};
-
 struct Process {
   // The DLL and where it goes (nullopt: its preferred base).
   std::filesystem::path plugin;
@@ -89,8 +83,6 @@ struct Access {
   Address address = 0;
   std::uint32_t size = 0;
   std::uint64_t value = 0;  // stores only
-
-  bool operator==(const Access&) const = default;
 };
 
 struct HostPage {
@@ -119,9 +111,6 @@ struct Outcome {
 
 // The protection a host page starts with in a process of the given rotation.
 std::uint32_t StartProtection(Address page, int rotate);
-
-// Distinct from every byte value the plug-in stores as a switch, so a store shows.
-std::uint8_t Sentinel(Address address);
 
 // Loads the DLL into a fresh process, calls its entry with every reason and tells
 // what happened.

@@ -4,6 +4,7 @@
 
 #include <bit>
 #include <cmath>
+#include <cstdio>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -16,8 +17,7 @@ namespace lumavale::oracle {
 template <typename Float>
 bool SameValue(Float expected, Float actual) {
   if (std::isnan(expected) || std::isnan(actual)) {
-    return std::isnan(expected) && std::isnan(actual) &&
-           std::signbit(expected) == std::signbit(actual);
+    return std::isnan(expected) && std::isnan(actual) && std::signbit(expected) == std::signbit(actual);
   }
   using Bits = std::conditional_t<sizeof(Float) == 4, std::uint32_t, std::uint64_t>;
   return std::bit_cast<Bits>(expected) == std::bit_cast<Bits>(actual);
@@ -32,14 +32,9 @@ inline float CAmount(const std::string& text) {
 inline std::string Printable(const std::string& text) {
   std::string out = "\"";
   for (const char c : text) {
-    if (c >= 0x20 && c < 0x7F && c != '"' && c != '\\') {
-      out += c;
-    } else {
-      const auto byte = static_cast<unsigned char>(c);
-      out += "\\x";
-      out += "0123456789ABCDEF"[byte >> 4];
-      out += "0123456789ABCDEF"[byte & 0xF];
-    }
+    char escaped[5];
+    std::snprintf(escaped, sizeof escaped, "\\x%02X", static_cast<unsigned>(static_cast<unsigned char>(c)));
+    out += c >= 0x20 && c < 0x7F && c != '"' && c != '\\' ? std::string(1, c) : std::string(escaped);
   }
   return out + "\" (" + std::to_string(text.size()) + " chars)";
 }

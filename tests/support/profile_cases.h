@@ -24,13 +24,11 @@ struct ProfileCase {
   std::uint32_t sky;
 };
 
-// Cases print as their names, not as the bytes of the struct.
 inline void PrintTo(const ProfileCase& c, std::ostream* os) { *os << c.name; }
 
 // The case's five values in the order of the plug-in's reads, integers in decimal.
 inline std::vector<std::string> Values(const ProfileCase& c) {
-  return {std::to_string(c.enabled), c.frontend, c.gameplay, std::to_string(c.fog),
-          std::to_string(c.sky)};
+  return {std::to_string(c.enabled), c.frontend, c.gameplay, std::to_string(c.fog), std::to_string(c.sky)};
 }
 
 // `text` as a file saved as "Unicode": UTF-16, behind its byte order mark or without.
@@ -48,54 +46,46 @@ inline const std::vector<ProfileCase>& ProfileCases() {
   static const std::vector<ProfileCase> cases = {
       {"Empty", "", 1, kD1, kD2, 0, 0},
       {"LaterSectionOfSameNameIsNotRead",
-       "[Lumavale]\nEnabled=0\n[Other]\nFog=1\n[Lumavale]\nAmountInFrontend=3\n", 0, kD1, kD2, 1,
-       0},
+       "[Lumavale]\nEnabled=0\n[Other]\nFog=1\n[Lumavale]\nAmountInFrontend=3\n", 0, kD1, kD2, 1, 0},
       {"SectionNameTrimmed", "[ Lumavale ]\nAmountInFrontend=3\nEnabled=0\n", 0, "3", kD2, 0, 0},
       {"NamesWithoutCase", "[lumavale]\namountinfrontend = 3\n[OTHER]\nfOG=1\n", 1, "3", kD2, 1, 0},
       {"FirstKeyCountsEvenWithoutValue",
        "[Lumavale]\nAmountInFrontend\nAmountInFrontend=5\nEnabled\nEnabled=0\n", 1, kD1, kD2, 0, 0},
       {"MatchingQuotesRemoved",
-       "[Lumavale]\nAmountInFrontend='2'\nAmountInGameplay=\"2\n[Other]\nFog=\"1\"\n"
-       "RemoveSkyTextures='1\"\n",
+       "[Lumavale]\nAmountInFrontend='2'\nAmountInGameplay=\"2\n[Other]\nFog=\"1\"\nRemoveSkyTextures='1\"\n",
        1, "2", "\"2", 1, 0},
-      {"CarriageReturnLines", "[Lumavale]\rEnabled=0\rAmountInFrontend=4\r[Other]\rFog=1\r", 0, "4",
-       kD2, 1, 0},
-      {"IntegerPrefixesLowerCaseOnly",
-       "[Lumavale]\nEnabled=0X1\n[Other]\nFog=0b1\nRemoveSkyTextures= +0o1\n", 0, kD1, kD2, 1, 1},
-      {"KeysBeforeAnySectionAreNotInOne", "Enabled=0\n[Lumavale]\nAmountInGameplay=7\n", 1, kD1,
-       "7", 0, 0},
+      {"CarriageReturnLines", "[Lumavale]\rEnabled=0\rAmountInFrontend=4\r[Other]\rFog=1\r", 0, "4", kD2, 1, 0},
+      {"IntegerPrefixesLowerCaseOnly", "[Lumavale]\nEnabled=0X1\n[Other]\nFog=0b1\nRemoveSkyTextures= +0o1\n",
+       0, kD1, kD2, 1, 1},
+      {"KeysBeforeAnySectionAreNotInOne", "Enabled=0\n[Lumavale]\nAmountInGameplay=7\n", 1, kD1, "7", 0, 0},
       {"ByteOrderMarkAndInnerBlanksOfQuotes",
        "\xEF\xBB\xBF[Lumavale]\nEnabled=0\nAmountInFrontend=  \" 5 \"  \n", 0, " 5 ", kD2, 0, 0},
       {"TextAfterHeaderAndCommentedKey",
-       "[Lumavale] ; comment\nEnabled=0\n[Other]x\nFog=1\n;RemoveSkyTextures=1\n", 0, kD1, kD2, 1,
-       0},
-      {"UnclosedHeaderIsNoSection",
-       "[Lumavale\nEnabled=0\n[Other]\n Fog = 1 ; on\nRemoveSkyTextures=1abc\n", 1, kD1, kD2, 1, 1},
+       "[Lumavale] ; comment\nEnabled=0\n[Other]x\nFog=1\n;RemoveSkyTextures=1\n", 0, kD1, kD2, 1, 0},
+      {"UnclosedHeaderIsNoSection", "[Lumavale\nEnabled=0\n[Other]\n Fog = 1 ; on\nRemoveSkyTextures=1abc\n",
+       1, kD1, kD2, 1, 1},
       {"IntegersWrapAt32BitsAndReadAt29Characters",
        "[Lumavale]\nEnabled=4294967297\nAmountInFrontend=\n[Other]\nFog=-4294967295\n"
        "RemoveSkyTextures=00000000000000000000000000000001\n",
        1, "", kD2, 1, 0},
       {"EmptyQuotesAndLoneQuote",
-       "[Lumavale]\nAmountInFrontend=\"\"\nAmountInGameplay=\"\n[Other]\nFog=\"1\"x\n"
-       "RemoveSkyTextures=\t1\n",
+       "[Lumavale]\nAmountInFrontend=\"\"\nAmountInGameplay=\"\n[Other]\nFog=\"1\"x\nRemoveSkyTextures=\t1\n",
        1, "", "\"", 0, 1},
       {"Utf16LittleEndian", Utf16(kUnicode, false), 1, "2.5", kD2, 1, 0},
       {"Utf16BigEndian", Utf16(kUnicode, true), 1, "2.5", kD2, 1, 0},
       {"Utf16WithoutMarkReadsNothing", Utf16(kUnicode, false, false), 1, kD1, kD2, 0, 0},
-      {"LongValueCutToTheBuffer", "[Lumavale]\nAmountInFrontend=" + kLong + "\n", 1,
-       kLong.substr(0, 254), kD2, 0, 0},
+      {"LongValueCutToTheBuffer", "[Lumavale]\nAmountInFrontend=" + kLong + "\n", 1, kLong.substr(0, 254),
+       kD2, 0, 0},
       // The closing quote does not fit, yet the last character read is dropped as if it did.
-      {"QuotedValueFillingTheBuffer",
-       "[Lumavale]\nAmountInGameplay=\"" + kLong.substr(0, 254) + "\"\n", 1, kD1,
-       kLong.substr(0, 253), 0, 0},
-      {"WindowsLineEnds", "[Lumavale]\r\nEnabled = 0 \r\n\r\n[Other]\r\nFog=1\r\n", 0, kD1, kD2, 1,
-       0},
+      {"QuotedValueFillingTheBuffer", "[Lumavale]\nAmountInGameplay=\"" + kLong.substr(0, 254) + "\"\n", 1,
+       kD1, kLong.substr(0, 253), 0, 0},
+      {"WindowsLineEnds", "[Lumavale]\r\nEnabled = 0 \r\n\r\n[Other]\r\nFog=1\r\n", 0, kD1, kD2, 1, 0},
       // Every lone CR ends a line too, even in a file with CR LF line ends.
       {"LoneCarriageReturnAmongWindowsLineEnds",
        "[Lumavale]\r\nAmountInFrontend=0.5\rAmountInGameplay=2.0\r\n[Other]\nFog=1\rRemoveSkyTextures=1\n",
        1, "0.5", "2.0", 1, 1},
-      {"NulEndsWhatALineSays", std::string("[Lumavale]\nAmountInFrontend=1\0=9\nEnabled=0\0\n", 44), 0,
-       "1", kD2, 0, 0},
+      {"NulEndsWhatALineSays", std::string("[Lumavale]\nAmountInFrontend=1\0=9\nEnabled=0\0\n", 44), 0, "1",
+       kD2, 0, 0},
       {"FormFeedTabAndEndOfFileMarkTrimmed",
        "[Lumavale]\nAmountInFrontend=\f\t3\v\nAmountInGameplay=\x1A" "4\x1A\n", 1, "3", "4", 0, 0},
   };

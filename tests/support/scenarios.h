@@ -43,10 +43,10 @@ struct Scenario {
   std::string pluginName = "Lumavale.asi";
   Placement placement = Placement::kBesideHost;
   // Beside the host (or in the parent directory), where the plug-in must not look.
-  std::optional<std::string> decoy;
+  std::optional<std::string> decoy{};
   // The host's entry key and the byte at the probe address; the host's own when absent.
-  std::optional<std::uint32_t> entryKey;
-  std::optional<std::uint8_t> probeByte;
+  std::optional<std::uint32_t> entryKey{};
+  std::optional<std::uint8_t> probeByte{};
   int rotate = 0;
 };
 
@@ -76,8 +76,8 @@ inline const std::string kAllOn =
     Ini("Enabled=1\nAmountInFrontend=0.5\nAmountInGameplay=2\n", "Fog=1\nRemoveSkyTextures=1\n");
 inline const std::string kDecoy =
     Ini("Enabled=0\nAmountInFrontend=3.5\nAmountInGameplay=4.5\n", "Fog=1\nRemoveSkyTextures=1\n");
-inline const std::string kQuiet = Ini("Enabled=1\nAmountInFrontend=0.25\nAmountInGameplay=0.75\n",
-                                      "Fog=0\nRemoveSkyTextures=0\n");
+inline const std::string kQuiet =
+    Ini("Enabled=1\nAmountInFrontend=0.25\nAmountInGameplay=0.75\n", "Fog=0\nRemoveSkyTextures=0\n");
 
 // A number whose 254-character cut ("1" and 253 zeros: infinity as a float) reads
 // differently from the whole ("...e-250": 1000).
@@ -90,29 +90,21 @@ inline std::string ReadFile(const std::filesystem::path& path) {
 }
 
 inline Scenario Plain(std::string name, std::optional<std::string> settings) {
-  Scenario scenario;
-  scenario.name = std::move(name);
-  scenario.settings = std::move(settings);
-  return scenario;
+  return {.name = std::move(name), .settings = std::move(settings)};
 }
 
 inline Scenario Placed(std::string name, std::optional<std::string> settings, Placement placement,
                        std::string pluginName) {
-  Scenario scenario = Plain(std::move(name), std::move(settings));
-  scenario.placement = placement;
-  scenario.pluginName = std::move(pluginName);
-  scenario.decoy = kDecoy;
-  return scenario;
+  return {.name = std::move(name), .settings = std::move(settings), .pluginName = std::move(pluginName),
+          .placement = placement, .decoy = kDecoy};
 }
 
 inline Scenario HostKey(std::uint32_t key, std::uint8_t probeByte, const std::string& suffix,
                         std::optional<std::string> settings) {
   char hex[16];
   std::snprintf(hex, sizeof hex, "%08X", static_cast<unsigned>(key));
-  Scenario scenario = Plain("HostKey_" + std::string(hex) + suffix, std::move(settings));
-  scenario.entryKey = key;
-  scenario.probeByte = probeByte;
-  return scenario;
+  return {.name = "HostKey_" + std::string(hex) + suffix, .settings = std::move(settings), .entryKey = key,
+          .probeByte = probeByte};
 }
 
 inline std::vector<Scenario> Scenarios() {
@@ -121,32 +113,25 @@ inline std::vector<Scenario> Scenarios() {
   all.push_back(Plain("SampleSettingsFile", ReadFile(kSampleSettings)));
   int count = 0;
   for (const char* enabled : {"0", "2", "-1", "1", "0x1", "01", " 1 ", "1abc", ""}) {
-    all.push_back(
-        Plain("Enabled_" + std::to_string(count++), Ini("Enabled=" + std::string(enabled) + "\n")));
+    all.push_back(Plain("Enabled_" + std::to_string(count++), Ini("Enabled=" + std::string(enabled) + "\n")));
   }
   all.push_back(Plain("FogAndSkyOn", kAllOn));
   all.push_back(Plain("FogAndSkyQuotedAndHex", Ini("", "Fog=\"1\"\nRemoveSkyTextures = 0x01\n")));
   all.push_back(Plain("FogAndSkyNotOne", Ini("", "Fog=2\nRemoveSkyTextures=-1\n")));
   all.push_back(Plain("FogUnderWrongSection", Ini("Fog=1\nRemoveSkyTextures=1\n")));
 
-  const std::vector<std::string> amounts = {"0,5",     "2.5abc", "",     "1e39",      "-1e39",
-                                            "0x1.8p1", "  7.25", "+3",   "-0",        "inf",
-                                            "nan",     "1e-50",  "-nan", kLongAmount, "\"0.125\""};
+  const std::vector<std::string> amounts = {"0,5", "2.5abc", "", "1e39", "-1e39", "0x1.8p1", "  7.25", "+3",
+                                            "-0", "inf", "nan", "1e-50", "-nan", kLongAmount, "\"0.125\""};
   for (std::size_t i = 0; i < amounts.size(); ++i) {
     all.push_back(Plain("Amount_" + std::to_string(i),
                         Ini("AmountInFrontend=" + amounts[i] +
                             "\nAmountInGameplay=" + amounts[(i + 1) % amounts.size()] + "\n")));
   }
 
-  Scenario renamed = Plain("RenamedPlugin", kAllOn);
-  renamed.pluginName = "zz renamed.dll";
-  all.push_back(renamed);
-  all.push_back(
-      Placed("ApartWithSpaces", kQuiet, Placement::kApartWithSpaces, "Lumavale Copy.asi"));
-  all.push_back(
-      Placed("ApartWithSpacesNoFile", std::nullopt, Placement::kApartWithSpaces, "Lumavale.asi"));
-  all.push_back(
-      Placed("DottedDirectoryNoExtension", kQuiet, Placement::kDottedNoExtension, "Lumavale"));
+  all.push_back({.name = "RenamedPlugin", .settings = kAllOn, .pluginName = "zz renamed.dll"});
+  all.push_back(Placed("ApartWithSpaces", kQuiet, Placement::kApartWithSpaces, "Lumavale Copy.asi"));
+  all.push_back(Placed("ApartWithSpacesNoFile", std::nullopt, Placement::kApartWithSpaces, "Lumavale.asi"));
+  all.push_back(Placed("DottedDirectoryNoExtension", kQuiet, Placement::kDottedNoExtension, "Lumavale"));
   all.push_back(Placed("CyrillicFolder", kAllOn, Placement::kCyrillicFolder, "Lumavale.asi"));
   all.push_back(Placed("EmojiFolder", kQuiet, Placement::kEmojiFolder, "Lumavale.asi"));
 
@@ -191,10 +176,8 @@ inline std::uint32_t AmountBits(const std::string& text) {
 
 // A switch is on only for exactly 1; an amount is the C library's reading of its text.
 inline Settings Expect(const Reads& reads) {
-  return {reads.enabled == 1,          AmountBits(reads.frontend),
-          AmountBits(reads.gameplay),  reads.fog == 1,
-          reads.removeSkyTextures == 1, reads.frontend,
-          reads.gameplay};
+  return {reads.enabled == 1, AmountBits(reads.frontend), AmountBits(reads.gameplay), reads.fog == 1,
+          reads.removeSkyTextures == 1, reads.frontend, reads.gameplay};
 }
 
 // Equal when they lead to the same stores, however the texts were written.

@@ -19,9 +19,7 @@ namespace lumavale {
 namespace {
 
 using testing::HostMemory;
-
-constexpr HostAddress kBase = LUMAVALE_HOST_IMAGE_BASE;
-constexpr HostAddress kProbeAddress = LUMAVALE_PROBE_ADDRESS;
+using testing::ProbedHost;
 
 [[noreturn]] void Finish(const char* failure) {
   if (failure != nullptr) std::fputs(failure, stderr);
@@ -35,84 +33,62 @@ bool IsCompleteProbedBuild(const HostIdentity& identity) {
          identity.versionMinor == 0 && identity.patchMark == 'H' && identity.variant == 0;
 }
 
-void PrepareHost(HostAddress entryKey) {
-  testing::WriteHostHeader(kBase, entryKey);
-  HostBytes(kProbeAddress)[0] = 0xE9;
-  fake::State() = {};
-  fake::State().hostImageBase = kBase;
-}
-
-std::vector<HostAddress> Pages() {
-  std::vector<HostAddress> pages = testing::PatchPages();
-  pages.push_back(kBase);
-  pages.push_back(kProbeAddress & ~0xFFFu);
-  return pages;
-}
-
-void WholePatchSetDetectsOnce() {
-  HostMemory memory{Pages()};
-  PrepareHost(0x00824570);
-  ApplyPatchSet({true, 0.8f, 1.25f, true, true});
-  if (fake::State().hostImageBaseCalls != 1) Finish("detection did not run exactly once");
-  if (!IsCompleteProbedBuild(GetHostIdentity())) Finish("record incomplete");
-  if (fake::State().hostImageBaseCalls != 1) Finish("a later call detected again");
-  Finish(nullptr);
-}
-
-void UnknownHostStillPatched() {
-  HostMemory memory{Pages()};
-  PrepareHost(0x00401234);
-  HostMemory::Fill(kLumavaleRows[0].address, 4, 0xCC);
-  ApplyPatchSet({true, 0.8f, 1.25f, false, false});
-  const HostIdentity& identity = GetHostIdentity();
-  if (std::strcmp(identity.displayName, "Farglow.asi") != 0) Finish("displayName not set");
-  const std::uint8_t fields[] = {static_cast<std::uint8_t>(identity.titleCode),
-                                 static_cast<std::uint8_t>(identity.regionCode),
-                                 identity.versionMajor, identity.versionMinor,
-                                 identity.revisionMajor, identity.revisionMinor,
-                                 static_cast<std::uint8_t>(identity.patchMark), identity.variant};
-  for (std::uint8_t field : fields) {
-    if (field != 0) Finish("an identification field is set for an unknown host");
-  }
-  if (HostMemory::Read(kLumavaleRows[0].address, 4) != testing::LittleEndian(kLumavaleRows[0].constant, 4)) {
-    Finish("row 1 not written for an unknown host");
-  }
-  Finish(nullptr);
-}
-
-void SimultaneousFirstCallersShareOneCreation() {
-  HostMemory memory{Pages()};
-  PrepareHost(0x00824570);
-  // Detection is slowed so the other threads arrive while it runs.
-  fake::State().hostImageBaseDelay = std::chrono::milliseconds(50);
-  constexpr int kThreads = 8;
-  std::latch start(kThreads);
-  std::vector<HostIdentity> seen(kThreads);
-  std::vector<std::thread> threads;
-  for (int i = 0; i < kThreads; ++i) {
-    threads.emplace_back([&, i] {
-      start.arrive_and_wait();
-      seen[static_cast<std::size_t>(i)] = GetHostIdentity();
-    });
-  }
-  for (std::thread& thread : threads) thread.join();
-  if (fake::State().hostImageBaseCalls != 1) Finish("detection ran more than once");
-  for (const HostIdentity& identity : seen) {
-    if (!IsCompleteProbedBuild(identity)) Finish("a caller saw an incomplete record");
-  }
-  Finish(nullptr);
+// Runs `child` in a forked process, which passes when it reaches its end.
+template <typename Child>
+void InChild(Child child) {
+  EXPECT_EXIT((child(), Finish(nullptr)), ::testing::ExitedWithCode(0), "");
 }
 
 TEST(HostIdentityCreation, WholePatchSetRunsDetectionOnce) {
-  EXPECT_EXIT(WholePatchSetDetectsOnce(), ::testing::ExitedWithCode(0), "");
+  InChild([] {
+    const ProbedHost host(0x00824570, 0xE9, spans::Pages());
+    ApplyPatchSet({true, 0.8f, 1.25f, true, true});
+    if (fake::State().hostImageBaseCalls != 1) Finish("detection did not run exactly once");
+    if (!IsCompleteProbedBuild(GetHostIdentity())) Finish("record incomplete");
+    if (fake::State().hostImageBaseCalls != 1) Finish("a later call detected again");
+  });
 }
 
 TEST(HostIdentityCreation, UnknownHostLeavesFieldsZeroAndIsStillPatched) {
-  EXPECT_EXIT(UnknownHostStillPatched(), ::testing::ExitedWithCode(0), "");
+  InChild([] {
+    const ProbedHost host(0x00401234, 0xE9, spans::Pages());
+    const LumavaleRow& row = kLumavaleRows[0];
+    HostMemory::Fill(row.address, 4, 0xCC);
+    ApplyPatchSet({true, 0.8f, 1.25f, false, false});
+    const HostIdentity& identity = GetHostIdentity();
+    if (std::strcmp(identity.displayName, "Farglow.asi") != 0) Finish("displayName not set");
+    if (identity.titleCode != 0 || identity.regionCode != 0 || identity.versionMajor != 0 ||
+        identity.versionMinor != 0 || identity.revisionMajor != 0 || identity.revisionMinor != 0 ||
+        identity.patchMark != 0 || identity.variant != 0) {
+      Finish("an identification field is set for an unknown host");
+    }
+    if (HostMemory::Read(row.address, 4) != testing::LittleEndian(row.constant, 4)) {
+      Finish("row 1 not written for an unknown host");
+    }
+  });
 }
 
 TEST(HostIdentityCreation, SimultaneousFirstCallersAllGetTheCompleteRecord) {
-  EXPECT_EXIT(SimultaneousFirstCallersShareOneCreation(), ::testing::ExitedWithCode(0), "");
+  InChild([] {
+    const ProbedHost host(0x00824570, 0xE9, spans::Pages());
+    // Detection is slowed so the other threads arrive while it runs.
+    fake::State().hostImageBaseDelay = std::chrono::milliseconds(50);
+    constexpr int kThreads = 8;
+    std::latch start(kThreads);
+    std::vector<HostIdentity> seen(kThreads);
+    std::vector<std::thread> threads;
+    for (int i = 0; i < kThreads; ++i) {
+      threads.emplace_back([&, i] {
+        start.arrive_and_wait();
+        seen[static_cast<std::size_t>(i)] = GetHostIdentity();
+      });
+    }
+    for (std::thread& thread : threads) thread.join();
+    if (fake::State().hostImageBaseCalls != 1) Finish("detection ran more than once");
+    for (const HostIdentity& identity : seen) {
+      if (!IsCompleteProbedBuild(identity)) Finish("a caller saw an incomplete record");
+    }
+  });
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <ostream>
 #include <string>
+#include <tuple>
 
 #include "host_image.h"
 #include "fake_platform.h"
@@ -12,7 +13,8 @@ namespace lumavale {
 namespace {
 
 using testing::HostMemory;
-using testing::WriteHostHeader;
+using testing::ProbedHost;
+using testing::UseHostImage;
 
 constexpr HostAddress kPreferredBase = LUMAVALE_HOST_IMAGE_BASE;
 constexpr HostAddress kProbeAddress = LUMAVALE_PROBE_ADDRESS;
@@ -26,6 +28,13 @@ struct Expected {
   std::uint8_t variant;
 };
 
+// The eight identification fields of a HostIdentity or an Expected, to compare at once.
+template <typename Identity>
+auto Fields(const Identity& i) {
+  return std::tuple(i.titleCode, i.regionCode, i.versionMajor, i.versionMinor, i.revisionMajor,
+                    i.revisionMinor, i.patchMark, i.variant);
+}
+
 struct DetectCase {
   std::string name;
   HostAddress entryKey;
@@ -33,56 +42,36 @@ struct DetectCase {
   Expected expected;
 };
 
-// Cases print as their names, not as the bytes of the struct.
 void PrintTo(const DetectCase& c, std::ostream* os) { *os << c.name; }
 
-class DetectHostCases : public ::testing::TestWithParam<DetectCase> {
- protected:
-  void SetUp() override { fake::State() = {}; }
-  // The preferred base page holds both the header and the probed byte.
-  HostMemory memory_{{kPreferredBase, kProbeAddress & ~0xFFFu}};
-};
+class DetectHostCases : public ::testing::TestWithParam<DetectCase> {};
 
 TEST_P(DetectHostCases, EntryKeyGivesIdentity) {
   const DetectCase& c = GetParam();
-  WriteHostHeader(kPreferredBase, c.entryKey);
-  HostBytes(kProbeAddress)[0] = c.probeByte;
-  fake::State().hostImageBase = kPreferredBase;
-
+  const ProbedHost host(c.entryKey, c.probeByte);
   HostIdentity identity{};
   EXPECT_EQ(DetectHost(identity), c.expected.known);
-  EXPECT_EQ(identity.titleCode, c.expected.titleCode);
-  EXPECT_EQ(identity.regionCode, c.expected.regionCode);
-  EXPECT_EQ(identity.versionMajor, c.expected.versionMajor);
-  EXPECT_EQ(identity.versionMinor, c.expected.versionMinor);
-  EXPECT_EQ(identity.revisionMajor, c.expected.revisionMajor);
-  EXPECT_EQ(identity.revisionMinor, c.expected.revisionMinor);
-  EXPECT_EQ(identity.patchMark, c.expected.patchMark);
-  EXPECT_EQ(identity.variant, c.expected.variant);
+  EXPECT_EQ(Fields(identity), Fields(c.expected));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    KnownBuilds, DetectHostCases,
-    ::testing::Values(
-        DetectCase{"Plain", 0x005C1E70, 0x00, {true, '3', 0, 1, 0, 0, 0, 0, 0}},
-        DetectCase{"Variant", 0x00A402ED, 0x00, {true, 'V', 0, 1, 1, 0, 0, 0, 1}},
-        DetectCase{"Region", 0x0082533C, 0x00, {true, 'S', 'E', 1, 1, 0, 0, 0, 0}},
-        DetectCase{"ThirdVersion", 0x0085EC4A, 0x00, {true, 'S', 0, 3, 0, 0, 0, 0, 1}},
-        DetectCase{"RevisionNumbers", 0x00C965AD, 0x00, {true, 'I', 'U', 1, 0, 0, 4, 0, 0}},
-        DetectCase{"RevisionMajor", 0x00D0AF06, 0x00, {true, 'E', 'U', 1, 1, 2, 0, 0, 0}},
-        DetectCase{"ProbeFindsJump", 0x00824570, 0xE9, {true, 'S', 'U', 1, 0, 0, 0, 'H', 0}},
-        DetectCase{"ProbeFindsOtherByte", 0x00824570, 0xE8, {true, 'S', 'U', 1, 0, 0, 0, 0, 0}},
-        DetectCase{"ProbeOnEuropeanBuild", 0x008245BC, 0xE9, {true, 'S', 'E', 1, 0, 0, 0, 'H', 0}},
-        DetectCase{"JumpIgnoredWithoutProbe", 0x008252FC, 0xE9, {true, 'S', 'U', 1, 1, 0, 0, 0, 0}},
-        DetectCase{"UnknownKey", 0x00401000, 0xE9, {false, 0, 0, 0, 0, 0, 0, 0, 0}}),
-    [](const auto& param) { return param.param.name; });
+INSTANTIATE_TEST_SUITE_P(KnownBuilds, DetectHostCases, ::testing::ValuesIn(std::vector<DetectCase>{
+    {"Plain", 0x005C1E70, 0x00, {true, '3', 0, 1, 0, 0, 0, 0, 0}},
+    {"Variant", 0x00A402ED, 0x00, {true, 'V', 0, 1, 1, 0, 0, 0, 1}},
+    {"Region", 0x0082533C, 0x00, {true, 'S', 'E', 1, 1, 0, 0, 0, 0}},
+    {"ThirdVersion", 0x0085EC4A, 0x00, {true, 'S', 0, 3, 0, 0, 0, 0, 1}},
+    {"RevisionNumbers", 0x00C965AD, 0x00, {true, 'I', 'U', 1, 0, 0, 4, 0, 0}},
+    {"RevisionMajor", 0x00D0AF06, 0x00, {true, 'E', 'U', 1, 1, 2, 0, 0, 0}},
+    {"ProbeFindsJump", 0x00824570, 0xE9, {true, 'S', 'U', 1, 0, 0, 0, 'H', 0}},
+    {"ProbeFindsOtherByte", 0x00824570, 0xE8, {true, 'S', 'U', 1, 0, 0, 0, 0, 0}},
+    {"ProbeOnEuropeanBuild", 0x008245BC, 0xE9, {true, 'S', 'E', 1, 0, 0, 0, 'H', 0}},
+    {"JumpIgnoredWithoutProbe", 0x008252FC, 0xE9, {true, 'S', 'U', 1, 1, 0, 0, 0, 0}},
+    {"UnknownKey", 0x00401000, 0xE9, {false, 0, 0, 0, 0, 0, 0, 0, 0}},
+}), [](const auto& param) { return param.param.name; });
 
 TEST(DetectHost, ImageAwayFromPreferredBaseMatchesTheSameBuild) {
-  fake::State() = {};
   constexpr HostAddress kOtherBase = 0x01230000;
   HostMemory memory{{kOtherBase}};
-  WriteHostHeader(kOtherBase, 0x00C965AD);
-  fake::State().hostImageBase = kOtherBase;
+  UseHostImage(0x00C965AD, kOtherBase);
   HostIdentity identity{};
   EXPECT_TRUE(DetectHost(identity));
   EXPECT_EQ(identity.titleCode, 'I');
@@ -90,10 +79,8 @@ TEST(DetectHost, ImageAwayFromPreferredBaseMatchesTheSameBuild) {
 }
 
 TEST(DetectHost, ClearsTheOldIdentityButKeepsRevisionsARowDoesNotName) {
-  fake::State() = {};
   HostMemory memory{{kPreferredBase}};
-  WriteHostHeader(kPreferredBase, 0x005C2130);
-  fake::State().hostImageBase = kPreferredBase;
+  UseHostImage(0x005C2130);
   HostIdentity identity{kDisplayName, 'X', 'X', 9, 9, 5, 6, 'H', 1};
   EXPECT_TRUE(DetectHost(identity));
   EXPECT_EQ(identity.titleCode, '3');
@@ -106,11 +93,7 @@ TEST(DetectHost, ClearsTheOldIdentityButKeepsRevisionsARowDoesNotName) {
 }
 
 TEST(DetectHost, FailedProbeProtectionReadsNothing) {
-  fake::State() = {};
-  HostMemory memory{{kPreferredBase, kProbeAddress & ~0xFFFu}};
-  WriteHostHeader(kPreferredBase, 0x00824570);
-  HostBytes(kProbeAddress)[0] = 0xE9;
-  fake::State().hostImageBase = kPreferredBase;
+  const ProbedHost host(0x00824570);
   fake::State().failingProtection = {kProbeAddress};
   HostIdentity identity{};
   EXPECT_TRUE(DetectHost(identity));
@@ -119,11 +102,7 @@ TEST(DetectHost, FailedProbeProtectionReadsNothing) {
 }
 
 TEST(DetectHost, ProbeRestoresTheProtectionItChanged) {
-  fake::State() = {};
-  HostMemory memory{{kPreferredBase, kProbeAddress & ~0xFFFu}};
-  WriteHostHeader(kPreferredBase, 0x0082457C);
-  HostBytes(kProbeAddress)[0] = 0xE9;
-  fake::State().hostImageBase = kPreferredBase;
+  const ProbedHost host(0x0082457C);
   fake::State().reportedProtection = 0x02;
   HostIdentity identity{};
   EXPECT_TRUE(DetectHost(identity));
@@ -144,29 +123,22 @@ struct LyingHeaderCase {
 };
 
 class LyingHeaderCases : public ::testing::TestWithParam<LyingHeaderCase> {};
-
-// Cases print as their names, not as the bytes of the struct.
 void PrintTo(const LyingHeaderCase& c, std::ostream* os) { *os << c.name; }
 
 TEST_P(LyingHeaderCases, UnknownHostAndNothingSet) {
-  fake::State() = {};
   HostMemory memory{{kPreferredBase}};
-  WriteHostHeader(kPreferredBase, 0x005C1E70);
+  UseHostImage(0x005C1E70);
   HostMemory::WriteU32(kPreferredBase + GetParam().offset, GetParam().value);
-  fake::State().hostImageBase = kPreferredBase;
   HostIdentity identity{};
   EXPECT_FALSE(DetectHost(identity));
   EXPECT_EQ(identity.titleCode, 0);
   EXPECT_EQ(identity.versionMajor, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Headers, LyingHeaderCases,
-    ::testing::Values(LyingHeaderCase{"NoDosSignature", 0, 0x00905A4E},
-                      LyingHeaderCase{"NewHeaderFarAway", 0x3C, 0x7FFFFFF0},
-                      LyingHeaderCase{"NewHeaderPastFirstPage", 0x3C, 0x0FE0},
-                      LyingHeaderCase{"NoPeSignature", testing::kNewHeader, 0x00004551}),
-    [](const auto& param) { return param.param.name; });
+INSTANTIATE_TEST_SUITE_P(Headers, LyingHeaderCases, ::testing::ValuesIn(std::vector<LyingHeaderCase>{
+    {"NoDosSignature", 0, 0x00905A4E}, {"NewHeaderFarAway", 0x3C, 0x7FFFFFF0},
+    {"NewHeaderPastFirstPage", 0x3C, 0x0FE0}, {"NoPeSignature", testing::kNewHeader, 0x00004551},
+}), [](const auto& param) { return param.param.name; });
 
 TEST(DetectHost, NoHostImageIsAnUnknownHost) {
   fake::State() = {};

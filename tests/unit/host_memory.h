@@ -37,9 +37,7 @@ class HostMemory {
     for (std::uint32_t i = 0; i < count; ++i) HostBytes(address)[i] = byte;
   }
   static std::vector<std::uint8_t> Read(HostAddress address, std::uint32_t count) {
-    std::vector<std::uint8_t> bytes;
-    for (std::uint32_t i = 0; i < count; ++i) bytes.push_back(std::uint8_t{HostBytes(address)[i]});
-    return bytes;
+    return std::vector<std::uint8_t>(HostBytes(address), HostBytes(address) + count);
   }
   static void WriteU32(HostAddress address, std::uint32_t value) {
     for (std::uint32_t i = 0; i < 4; ++i) HostBytes(address)[i] = static_cast<std::uint8_t>(value >> (8 * i));
@@ -48,9 +46,6 @@ class HostMemory {
  private:
   std::vector<HostAddress> pages_;
 };
-
-// The pages that hold the six patched spans.
-inline std::vector<HostAddress> PatchPages() { return spans::Pages(); }
 
 inline std::vector<std::uint8_t> LittleEndian(std::uint32_t value, std::uint32_t width) {
   std::vector<std::uint8_t> bytes;

@@ -5,11 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <random>
 #include <ostream>
 #include <string>
@@ -27,20 +29,18 @@ std::string Mismatch(const std::string& text) {
   char* expectedEnd = nullptr;
   const double expected = std::strtod(text.c_str(), &expectedEnd);
   const double actual = ParseNumberText(text.c_str());
-  const float expectedAmount = static_cast<float>(expected);
-  const float actualAmount = ParseAmount(text.c_str());
+  const auto expectedAmount = static_cast<double>(static_cast<float>(expected));
+  const auto actualAmount = static_cast<double>(ParseAmount(text.c_str()));
+  const char* end = NumberTextEnd(text.c_str());
   char detail[160];
   if (!oracle::SameValue(expected, actual)) {
-    static_cast<void>(std::snprintf(detail, sizeof detail, "double: strtod %a, ParseNumberText %a",
-                                     expected, actual));
+    std::snprintf(detail, sizeof detail, "double: strtod %a, ParseNumberText %a", expected, actual);
   } else if (!oracle::SameValue(expectedAmount, actualAmount)) {
-    static_cast<void>(std::snprintf(detail, sizeof detail,
-                                    "float: strtod rounded %a, ParseAmount %a",
-                                    static_cast<double>(expectedAmount),
-                                    static_cast<double>(actualAmount)));
-  } else if (const char* end = NumberTextEnd(text.c_str()); end != expectedEnd) {
-    static_cast<void>(std::snprintf(detail, sizeof detail, "end: strtod at %td, NumberTextEnd at %td",
-                                    expectedEnd - text.c_str(), end - text.c_str()));
+    std::snprintf(detail, sizeof detail, "float: strtod rounded %a, ParseAmount %a", expectedAmount,
+                  actualAmount);
+  } else if (end != expectedEnd) {
+    std::snprintf(detail, sizeof detail, "end: strtod at %td, NumberTextEnd at %td",
+                  expectedEnd - text.c_str(), end - text.c_str());
   } else {
     return {};
   }
@@ -75,146 +75,93 @@ std::vector<HardCase> HardCases() {
       {"FloatTieToEvenUpNudgedDown", "1.00000017881393432617187499999999999", true},
       {"FloatMaxTieExactly", "340282356779733661637539395458142568448"},
       {"FloatMaxTieNudgedDown", "340282356779733661637539395458142568447", true},
-      {"FloatMaxTieScientific", "3.4028235677973366e38"},
-      {"BelowFloatMaxTie", "3.4028235677973362e38"},
+      {"FloatMaxTieScientific", "3.4028235677973366e38"}, {"BelowFloatMaxTie", "3.4028235677973362e38"},
       {"AboveFloatMaxTie", "3.4028235677973370e38"},
       {"FloatMax", "3.40282346638528859811704183484516925440e38"},
-      {"FloatSubnormalHalfNudgedUp", "7.006492321624085354618647916449580656401309709383e-46",
-       true},
+      {"FloatSubnormalHalfNudgedUp", "7.006492321624085354618647916449580656401309709383e-46", true},
       {"FloatSubnormalHalfNudgedDown", "7.006492321624085354618647916449580656401309709382e-46"},
       {"FloatSubnormalHalfExactly",
        "7.00649232162408535461864791644958065640130970938257885878534141944895541342930300743319"
        "094181060791015625e-46"},
-      {"FloatSubnormalHalfShort", "7.006492321624085e-46"},
-      {"FloatMinNormal", "1.17549435082228750797e-38"},
+      {"FloatSubnormalHalfShort", "7.006492321624085e-46"}, {"FloatMinNormal", "1.17549435082228750797e-38"},
       {"FloatTieToEvenUpNudgedDownLong", "1.000000178813934326171874" + Repeat('9', 220), true},
-      {"EightTenths", "0.800000"},
-      {"OneAndAQuarter", "1.250000"},
-      {"FloatOverflow", "1e39"},
+      {"EightTenths", "0.800000"}, {"OneAndAQuarter", "1.250000"}, {"FloatOverflow", "1e39"},
       {"NegativeFloatOverflow", "-1e39"},
       // Double limits.
-      {"DoubleMax", "1.7976931348623157e308"},
-      {"DoubleMaxRoundsDown", "1.7976931348623158e308"},
-      {"DoubleOverflow", "1.7976931348623159e308"},
-      {"DoubleMinNormal", "2.2250738585072014e-308"},
+      {"DoubleMax", "1.7976931348623157e308"}, {"DoubleMaxRoundsDown", "1.7976931348623158e308"},
+      {"DoubleOverflow", "1.7976931348623159e308"}, {"DoubleMinNormal", "2.2250738585072014e-308"},
       {"DoubleMaxSubnormal", "2.2250738585072009e-308"},
       {"DoubleBetweenSubnormalAndNormal", "2.2250738585072011e-308"},
-      {"DoubleSubnormalTrap", "2.2250738585072012e-308"},
-      {"DoubleMinSubnormal", "4.9e-324"},
+      {"DoubleSubnormalTrap", "2.2250738585072012e-308"}, {"DoubleMinSubnormal", "4.9e-324"},
       {"DoubleBelowHalfMinSubnormal", "2.4703282292062327e-324"},
-      {"DoubleAboveHalfMinSubnormal", "2.4703282292062328e-324"},
-      {"UnderflowSmall", "1e-50"},
-      {"UnderflowToZero", "1e-400"},
-      {"DecimalOverflowHugeExponent", "1e99999999999999999999"},
+      {"DoubleAboveHalfMinSubnormal", "2.4703282292062328e-324"}, {"UnderflowSmall", "1e-50"},
+      {"UnderflowToZero", "1e-400"}, {"DecimalOverflowHugeExponent", "1e99999999999999999999"},
       {"ZeroWithHugeExponent", "0e99999"},
       // Signs and white space.
-      {"NegativeZero", "-0"},
-      {"PlusMinus", "+-1"},
-      {"MinusPlus", "-+1"},
-      {"MinusMinus", "--1"},
-      {"SignThenSpace", "- 1"},
-      {"SpacesAndTab", "  \t7.25"},
-      {"VerticalTabThenPlus", "\v+3"},
-      {"AllSixSpaces", " \t\n\v\f\r-2.5"},
-      {"NonBreakingSpaceIsNotSpace", "\xA0" "1"},
+      {"NegativeZero", "-0"}, {"PlusMinus", "+-1"}, {"MinusPlus", "-+1"}, {"MinusMinus", "--1"},
+      {"SignThenSpace", "- 1"}, {"SpacesAndTab", "  \t7.25"}, {"VerticalTabThenPlus", "\v+3"},
+      {"AllSixSpaces", " \t\n\v\f\r-2.5"}, {"NonBreakingSpaceIsNotSpace", "\xA0" "1"},
       // Partial numbers.
-      {"Empty", ""},
-      {"Dot", "."},
-      {"MinusDot", "-."},
-      {"PlusDotFive", "+.5"},
-      {"FiveDot", "5."},
-      {"BareExponent", "1e"},
-      {"ExponentSignOnly", "1e+"},
-      {"ExponentMinusOnly", "-1E-"},
-      {"Comma", "0,5"},
-      {"TrailingLetters", "2.5abc"},
-      {"OnlyMinus", "-"},
+      {"Empty", ""}, {"Dot", "."}, {"MinusDot", "-."}, {"PlusDotFive", "+.5"}, {"FiveDot", "5."},
+      {"BareExponent", "1e"}, {"ExponentSignOnly", "1e+"}, {"ExponentMinusOnly", "-1E-"}, {"Comma", "0,5"},
+      {"TrailingLetters", "2.5abc"}, {"OnlyMinus", "-"},
       // Infinities and NaNs.
-      {"Infinit", "infinit"},
-      {"InfinityUpper", "INFINITY"},
-      {"NegativeInfMixedCase", "-iNf"},
-      {"NanOpenParen", "nan("},
-      {"NanWithChars", "nan(abc_1)"},
-      {"NanWithBadChar", "nan(a-b)"},
-      {"NegativeNan", "-nan"},
-      {"PlusNanUpper", "+NAN"},
-      {"NegativeNanWithPayload", "-nan(123)"},
-      {"InAlone", "in"},
-      {"NaAlone", "na"},
+      {"Infinit", "infinit"}, {"InfinityUpper", "INFINITY"}, {"NegativeInfMixedCase", "-iNf"},
+      {"NanOpenParen", "nan("}, {"NanWithChars", "nan(abc_1)"}, {"NanWithBadChar", "nan(a-b)"},
+      {"NegativeNan", "-nan"}, {"PlusNanUpper", "+NAN"}, {"NegativeNanWithPayload", "-nan(123)"},
+      {"InAlone", "in"}, {"NaAlone", "na"},
       // Hexadecimal.
-      {"HexPrefixOnly", "0x"},
-      {"NegativeHexPrefixOnly", "-0x"},
-      {"HexPrefixThenDot", "0x."},
-      {"HexPrefixThenLetter", "0xg"},
-      {"HexPrefixThenExponent", "0Xp1"},
-      {"HexDotExponent", "0x.p1"},
-      {"HexMissingExponentDigits", "0x1p"},
-      {"HexExponentSignOnly", "0x1p-"},
-      {"HexThreeHalvesTimesTwo", "0x1.8p1"},
-      {"HexHalf", "0x.8"},
-      {"HexSixteen", "0x10"},
-      {"HexUpperMinSubnormal", "0X1P-1074"},
-      {"HexHalfMinSubnormal", "0x1p-1075"},
+      {"HexPrefixOnly", "0x"}, {"NegativeHexPrefixOnly", "-0x"}, {"HexPrefixThenDot", "0x."},
+      {"HexPrefixThenLetter", "0xg"}, {"HexPrefixThenExponent", "0Xp1"}, {"HexDotExponent", "0x.p1"},
+      {"HexMissingExponentDigits", "0x1p"}, {"HexExponentSignOnly", "0x1p-"},
+      {"HexThreeHalvesTimesTwo", "0x1.8p1"}, {"HexHalf", "0x.8"}, {"HexSixteen", "0x10"},
+      {"HexUpperMinSubnormal", "0X1P-1074"}, {"HexHalfMinSubnormal", "0x1p-1075"},
       {"HexJustAboveHalfMinSubnormal", "0x1.0000000000001p-1075"},
-      {"HexThreeQuartersMinSubnormal", "0x1.8p-1075"},
-      {"HexBelowHalfMinSubnormal", "0x1p-1076"},
-      {"HexSubnormalTieToEven", "0x1.8p-1074"},
-      {"HexSubnormalTieToEvenUp", "0x2.8p-1074"},
-      {"HexTieToEvenDown", "0x1.00000000000008p0"},
-      {"HexTieToEvenUp", "0x1.00000000000018p0"},
+      {"HexThreeQuartersMinSubnormal", "0x1.8p-1075"}, {"HexBelowHalfMinSubnormal", "0x1p-1076"},
+      {"HexSubnormalTieToEven", "0x1.8p-1074"}, {"HexSubnormalTieToEvenUp", "0x2.8p-1074"},
+      {"HexTieToEvenDown", "0x1.00000000000008p0"}, {"HexTieToEvenUp", "0x1.00000000000018p0"},
       {"HexTieBrokenBySticky", "0x1.00000000000008" + Repeat('0', 40) + "1p0"},
       {"HexLongMantissaSticky", "0x1.fffffffffffff" + Repeat('f', 200)},
       {"HexLongIntegerPart", "0x" + Repeat('f', 250)},
       {"HexLongLeadingZeros", "0x0." + Repeat('0', 240) + "1p+960"},
-      {"HexLongIntegerOverflow", "0x1" + Repeat('0', 256)},
-      {"HexDoubleMaxTie", "0x1.fffffffffffff8p1023"},
+      {"HexLongIntegerOverflow", "0x1" + Repeat('0', 256)}, {"HexDoubleMaxTie", "0x1.fffffffffffff8p1023"},
       {"HexJustBelowDoubleMaxTie", "0x1.fffffffffffff7ffp1023"},
       {"HexCarryIntoMinNormal", "0x0.fffffffffffff8p-1022"},
       // glibc ignores the 54th significant bit of a subnormal hex result.
       {"HexSubnormalWith54thBitSet", "0x1.00000000000018p-1023"},
       {"HexSubnormalWith54thBitAndSticky", "0x1.0000000000001800000000000000000001p-1023"},
       {"HexHalfMinSubnormalWith54thBitSet", "0x1.00000000000008p-1075"},
-      {"HexNormalWith54thBitSet", "0x1.00000000000018p-1022"},
-      {"HexJustOverflows", "0x1p1024"},
-      {"HexOverflowsWithFraction", "0x1.8p1024"},
-      {"HexHugeExponent", "0x1p99999999999"},
+      {"HexNormalWith54thBitSet", "0x1.00000000000018p-1022"}, {"HexJustOverflows", "0x1p1024"},
+      {"HexOverflowsWithFraction", "0x1.8p1024"}, {"HexHugeExponent", "0x1p99999999999"},
       {"HexExponentPast64Bits", "0x1p18446744073709551617"},
       {"HexNegativeExponentPast64Bits", "0x1p-18446744073709551615"},
       {"HexExponentPast64BitsLong", "0x1p" + Repeat('9', 240)},
-      {"HexHugeNegativeExponent", "-0x1p-99999999999"},
-      {"HexZeroHugeExponent", "0x0p99999999999"},
+      {"HexHugeNegativeExponent", "-0x1p-99999999999"}, {"HexZeroHugeExponent", "0x0p99999999999"},
       {"HexSecondDot", "0x1.8.8"},
       // 254-character inputs.
       {"OneThen253Zeros", "1" + Repeat('0', 253)},
       {"OneThen248ZerosThenExponent", "1" + Repeat('0', 248) + "e-250"},
       {"DoubleTieLongNudgedUp", Padded254(kDoubleTieAfterOne, '1')},
       {"DoubleTieLongExact", Padded254(kDoubleTieAfterOne, '0')},
-      {"DoubleTieLongNines", "1.00000000000000011102230246251565404236316680908203124" +
-                                 Repeat('9', 199)},
+      {"DoubleTieLongNines", "1.00000000000000011102230246251565404236316680908203124" + Repeat('9', 199)},
       {"LongZerosThenDigit", "0." + Repeat('0', 250) + "7"},
   };
 }
 
 class HardCaseTest : public ::testing::TestWithParam<HardCase> {};
-
-// Cases print as their names, not as the bytes of the struct.
 void PrintTo(const HardCase& c, std::ostream* os) { *os << c.name; }
+std::string NameOf(const ::testing::TestParamInfo<HardCase>& param) { return param.param.name; }
 
 TEST_P(HardCaseTest, MatchesStrtod) {
   const std::string mismatch = Mismatch(GetParam().text);
   EXPECT_TRUE(mismatch.empty()) << mismatch;
 }
 
-INSTANTIATE_TEST_SUITE_P(NumberText, HardCaseTest, ::testing::ValuesIn(HardCases()),
-                         [](const ::testing::TestParamInfo<HardCase>& param) {
-                           return std::string(param.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(NumberText, HardCaseTest, ::testing::ValuesIn(HardCases()), NameOf);
 
 std::vector<HardCase> DoubleRoundingCases() {
   std::vector<HardCase> chosen;
-  for (HardCase& hard : HardCases()) {
-    if (hard.doubleRoundingMatters) chosen.push_back(hard);
-  }
+  std::ranges::copy_if(HardCases(), std::back_inserter(chosen), &HardCase::doubleRoundingMatters);
   return chosen;
 }
 
@@ -224,16 +171,11 @@ class DoubleRoundingTest : public ::testing::TestWithParam<HardCase> {};
 
 TEST_P(DoubleRoundingTest, DiffersFromDirectFloatRounding) {
   const std::string& text = GetParam().text;
-  const float direct = std::strtof(text.c_str(), nullptr);
-  EXPECT_FALSE(oracle::SameValue(direct, ParseAmount(text.c_str())))
+  EXPECT_FALSE(oracle::SameValue(std::strtof(text.c_str(), nullptr), ParseAmount(text.c_str())))
       << Printable(text) << " rounds the same either way";
 }
 
-INSTANTIATE_TEST_SUITE_P(NumberText, DoubleRoundingTest,
-                         ::testing::ValuesIn(DoubleRoundingCases()),
-                         [](const ::testing::TestParamInfo<HardCase>& param) {
-                           return std::string(param.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(NumberText, DoubleRoundingTest, ::testing::ValuesIn(DoubleRoundingCases()), NameOf);
 
 // Number-like strings from a fixed seed, so a failure reproduces.
 class TextGenerator {
@@ -273,9 +215,7 @@ class TextGenerator {
     const int n = Below(10);
     return n < 4 ? "" : n < 8 ? std::string(1, Pick("+-")) : Run("+-", 2);
   }
-  std::string Soup() {
-    return Run(" \t\v+-0123456789.eEpPxXabcdefABCDEFinftyINFTY()_", Length(30));
-  }
+  std::string Soup() { return Run(" \t\v+-0123456789.eEpPxXabcdefABCDEFinftyINFTY()_", Length(30)); }
   std::string Exponent(const char* letters, int maxDigits) {
     if (Below(3) == 0) return "";
     std::string out(1, Pick(letters));
@@ -307,14 +247,12 @@ class TextGenerator {
   std::string NearHexTie() {
     const int cut = Below(2) == 0 ? 4 : 1 + Below(56);
     const std::uint64_t low = (std::uint64_t{1} << cut) - 1;
-    const std::uint64_t bits =
-        (engine() & 0x00FFFFFFFFFFFFFFu & ~low) | std::uint64_t{1} << (cut - 1);
+    const std::uint64_t bits = (engine() & 0x00FFFFFFFFFFFFFFu & ~low) | std::uint64_t{1} << (cut - 1);
     const int exponent = Below(2) == 0 && cut >= 4 ? -1022 - (cut - 4)
                          : Below(2) == 0         ? -1140 + Below(130)
                                                  : -1100 + Below(2200);
     char buffer[32];
-    static_cast<void>(std::snprintf(buffer, sizeof buffer, "0x1.%014llx",
-                                    static_cast<unsigned long long>(bits)));
+    std::snprintf(buffer, sizeof buffer, "0x1.%014llx", static_cast<unsigned long long>(bits));
     std::string out = buffer + Run("0", Length(10));
     if (Below(2) == 0) out += Pick("123456789abcdef");
     return out + "p" + std::to_string(exponent);
@@ -358,7 +296,7 @@ class TextGenerator {
     const long double high = std::isinf(next) ? std::ldexp(1.0L, 1024) : next;
     const long double tie = (static_cast<long double>(low) + high) / 2;
     char buffer[400];
-    static_cast<void>(std::snprintf(buffer, sizeof buffer, "%.*Le", 16 + Below(215), tie));
+    std::snprintf(buffer, sizeof buffer, "%.*Le", 16 + Below(215), tie);
     return Nudged(buffer);
   }
   std::string NearFloatTie() {
@@ -369,22 +307,19 @@ class TextGenerator {
     const double high = std::isinf(next) ? std::ldexp(1.0, 128) : static_cast<double>(next);
     const double tie = (static_cast<double>(low) + high) / 2;
     char buffer[400];
-    static_cast<void>(std::snprintf(buffer, sizeof buffer, "%.*e", 7 + Below(224), tie));
+    std::snprintf(buffer, sizeof buffer, "%.*e", 7 + Below(224), tie);
     return Nudged(buffer);
   }
   std::string Shortest() {
     char buffer[64];
-    static_cast<void>(
-        std::snprintf(buffer, sizeof buffer, Below(2) == 0 ? "%.17g" : "%a", RandomDouble()));
+    std::snprintf(buffer, sizeof buffer, Below(2) == 0 ? "%.17g" : "%a", RandomDouble());
     return buffer;
   }
 
-  // A fixed seed on purpose: the same strings every run, so a failure reproduces.
   std::mt19937_64 engine{20240611};  // NOLINT(cert-msc32-c,cert-msc51-cpp)
 };
 
 // Where a number ends, as strtod sees it.
-
 class NumberTextEndCases : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(NumberTextEndCases, StopsWhereStrtodStops) {

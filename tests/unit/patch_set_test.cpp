@@ -24,6 +24,8 @@ constexpr std::uint32_t kHostProtection = 0x20;  // PAGE_EXECUTE_READ, as report
 using Row = LumavaleRow;
 const auto& kRows = kLumavaleRows;
 
+auto Sentinels(std::uint32_t count) { return std::vector<std::uint8_t>(count, kSentinel); }
+
 std::vector<std::uint8_t> ExpectedBytes(std::size_t row, const PluginSettings& settings) {
   const Row& expected = kRows[row];
   const float amount = expected.amount == LUMAVALE_FRONTEND ? settings.amountInFrontend
@@ -40,7 +42,7 @@ class PatchSetTest : public ::testing::Test {
     // Each span and four bytes on either side hold a sentinel.
     for (const Row& row : kRows) HostMemory::Fill(row.address - 4, row.width + 8, kSentinel);
   }
-  HostMemory memory_{testing::PatchPages()};
+  HostMemory memory_{spans::Pages()};
 };
 
 struct ApplyCase {
@@ -50,8 +52,6 @@ struct ApplyCase {
 };
 
 class ApplyPatchSetCases : public PatchSetTest, public ::testing::WithParamInterface<ApplyCase> {};
-
-// Cases print as their names, not as the bytes of the struct.
 void PrintTo(const ApplyCase& c, std::ostream* os) { *os << c.name; }
 
 TEST_P(ApplyPatchSetCases, WritesExactlyTheRowsWhoseSwitchIsOnInTableOrder) {
@@ -68,7 +68,7 @@ TEST_P(ApplyPatchSetCases, WritesExactlyTheRowsWhoseSwitchIsOnInTableOrder) {
     EXPECT_EQ(open.address, row.address);
     EXPECT_EQ(open.size, row.width);
     EXPECT_EQ(open.protection, kPageExecuteReadWrite);
-    EXPECT_EQ(open.bytes, std::vector<std::uint8_t>(row.width, kSentinel)) << "stored before opening";
+    EXPECT_EQ(open.bytes, Sentinels(row.width)) << "stored before opening";
     EXPECT_EQ(restore.address, row.address);
     EXPECT_EQ(restore.size, row.width);
     EXPECT_EQ(restore.protection, kHostProtection);
@@ -78,26 +78,22 @@ TEST_P(ApplyPatchSetCases, WritesExactlyTheRowsWhoseSwitchIsOnInTableOrder) {
     const bool written = std::find(c.rowsWritten.begin(), c.rowsWritten.end(), r) != c.rowsWritten.end();
     const Row& row = kRows[r];
     EXPECT_EQ(HostMemory::Read(row.address, row.width),
-              written ? ExpectedBytes(r, c.settings) : std::vector<std::uint8_t>(row.width, kSentinel))
-        << "row " << r + 1;
-    EXPECT_EQ(HostMemory::Read(row.address - 4, 4), std::vector<std::uint8_t>(4, kSentinel));
-    EXPECT_EQ(HostMemory::Read(row.address + row.width, 4), std::vector<std::uint8_t>(4, kSentinel));
+              written ? ExpectedBytes(r, c.settings) : Sentinels(row.width)) << "row " << r + 1;
+    EXPECT_EQ(HostMemory::Read(row.address - 4, 4), Sentinels(4));
+    EXPECT_EQ(HostMemory::Read(row.address + row.width, 4), Sentinels(4));
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Switches, ApplyPatchSetCases,
-    ::testing::Values(
-        ApplyCase{"DefaultsWriteRowsOneToThree", {true, 0.8f, 1.25f, false, false}, {0, 1, 2}},
-        ApplyCase{"DisabledStillWritesBothAmounts", {false, 0.8f, 1.25f, false, false}, {1, 2}},
-        ApplyCase{"FogOnlyAddsRowFour", {false, 2.0f, -3.5f, true, false}, {1, 2, 3}},
-        ApplyCase{"SkyTexturesAddRowsFiveAndSix", {true, 0.8f, 1.25f, false, true}, {0, 1, 2, 4, 5}},
-        ApplyCase{"EverythingOnWritesAllSix", {true, 0.5f, 7.25f, true, true}, {0, 1, 2, 3, 4, 5}},
-        ApplyCase{"ZeroAmountsStoreZeroBytes", {true, 0.0f, 0.0f, false, false}, {0, 1, 2}},
-        ApplyCase{"InfiniteAmountStoresItsBits",
-                  {true, std::bit_cast<float>(0x7F800000u), std::bit_cast<float>(0xFF800000u), false, false},
-                  {0, 1, 2}}),
-    [](const auto& param) { return param.param.name; });
+INSTANTIATE_TEST_SUITE_P(Switches, ApplyPatchSetCases, ::testing::ValuesIn(std::vector<ApplyCase>{
+    {"DefaultsWriteRowsOneToThree", {true, 0.8f, 1.25f, false, false}, {0, 1, 2}},
+    {"DisabledStillWritesBothAmounts", {false, 0.8f, 1.25f, false, false}, {1, 2}},
+    {"FogOnlyAddsRowFour", {false, 2.0f, -3.5f, true, false}, {1, 2, 3}},
+    {"SkyTexturesAddRowsFiveAndSix", {true, 0.8f, 1.25f, false, true}, {0, 1, 2, 4, 5}},
+    {"EverythingOnWritesAllSix", {true, 0.5f, 7.25f, true, true}, {0, 1, 2, 3, 4, 5}},
+    {"ZeroAmountsStoreZeroBytes", {true, 0.0f, 0.0f, false, false}, {0, 1, 2}},
+    {"InfiniteAmountStoresItsBits",
+     {true, std::bit_cast<float>(0x7F800000u), std::bit_cast<float>(0xFF800000u), false, false}, {0, 1, 2}},
+}), [](const auto& param) { return param.param.name; });
 
 TEST_F(PatchSetTest, FailedProtectionChangeStoresNothingThereAndTheWalkGoesOn) {
   // Rows 1, 3 and 5 cannot be opened.
@@ -116,8 +112,7 @@ TEST_F(PatchSetTest, FailedProtectionChangeStoresNothingThereAndTheWalkGoesOn) {
   EXPECT_EQ(seen, expected);
   for (std::size_t r = 0; r < std::size(kRows); ++r) {
     EXPECT_EQ(HostMemory::Read(kRows[r].address, kRows[r].width),
-              r % 2 == 0 ? std::vector<std::uint8_t>(kRows[r].width, kSentinel) : ExpectedBytes(r, settings))
-        << "row " << r + 1;
+              r % 2 == 0 ? Sentinels(kRows[r].width) : ExpectedBytes(r, settings)) << "row " << r + 1;
   }
 }
 

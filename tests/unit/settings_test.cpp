@@ -25,8 +25,6 @@ struct LocateCase {
 };
 
 class LocateSettingsFileCases : public ::testing::TestWithParam<LocateCase> {};
-
-// Cases print as their names, not as the bytes of the struct.
 void PrintTo(const LocateCase& c, std::ostream* os) { *os << c.name; }
 
 TEST_P(LocateSettingsFileCases, ModulePathGivesSettingsPath) {
@@ -38,43 +36,37 @@ TEST_P(LocateSettingsFileCases, ModulePathGivesSettingsPath) {
   for (std::size_t i = GetParam().expected.size(); i < sizeof path.text; ++i) ASSERT_EQ(path.text[i], '\0');
 }
 
-const std::string kDir234(234, 'd');  // with "\" and the 20-character name: 255, one too many
-const std::string kDir233(233, 'd');  // with "\" and the name: exactly 254
+// Folders of 234 and 233 characters: with "\" and the 20-character name, 255 (one too many) and 254.
+const std::string kDir234 = "C:" + std::string(232, 'd');
+const std::string kDir233 = "C:" + std::string(231, 'd');
 
-INSTANTIATE_TEST_SUITE_P(
-    Paths, LocateSettingsFileCases,
-    ::testing::Values(
-        LocateCase{"PluginFolder", "C:\\Games\\Host\\scripts\\Lumavale.asi",
-                   "C:\\Games\\Host\\scripts\\LumavaleSettings.ini"},
-        LocateCase{"OtherFileNameSameSettingsName", "C:\\Games\\Host\\zz_lighting.dll",
-                   "C:\\Games\\Host\\LumavaleSettings.ini"},
-        LocateCase{"NoExtensionInDottedFolderKeepsOwnFolder", "C:\\Games\\Host v1.0\\Lumavale",
-                   "C:\\Games\\Host v1.0\\LumavaleSettings.ini"},
-        LocateCase{"ForwardSlashes", "C:/Games/Host/Lumavale.asi", "C:/Games/Host/LumavaleSettings.ini"},
-        LocateCase{"LongestPathThatFits", "C:" + kDir233.substr(2) + "\\x.asi",
-                   "C:" + kDir233.substr(2) + "\\LumavaleSettings.ini"},
-        LocateCase{"SettingsPathTooLong", "C:" + kDir234.substr(2) + "\\x.asi", ""},
-        LocateCase{"NoSeparatorWouldReadWindowsFolder", "Lumavale.asi", ""},
-        LocateCase{"NoPathAtAll", "", ""},
-        // 259 characters fit the buffer; 260 and more come back cut and name another file.
-        LocateCase{"LongestModulePath", "C:\\G\\" + std::string(250, 'n') + ".asi",
-                   "C:\\G\\LumavaleSettings.ini"},
-        LocateCase{"ModulePathFillsBuffer", "C:\\G\\" + std::string(251, 'n') + ".asi", ""},
-        LocateCase{"CutModulePath", "C:\\G\\" + std::string(300, 'n') + ".asi", ""}),
-    [](const auto& param) { return param.param.name; });
+INSTANTIATE_TEST_SUITE_P(Paths, LocateSettingsFileCases, ::testing::ValuesIn(std::vector<LocateCase>{
+    {"PluginFolder", "C:\\Games\\Host\\scripts\\Lumavale.asi",
+     "C:\\Games\\Host\\scripts\\LumavaleSettings.ini"},
+    {"OtherFileNameSameSettingsName", "C:\\Games\\Host\\zz_lighting.dll",
+     "C:\\Games\\Host\\LumavaleSettings.ini"},
+    {"NoExtensionInDottedFolderKeepsOwnFolder", "C:\\Games\\Host v1.0\\Lumavale",
+     "C:\\Games\\Host v1.0\\LumavaleSettings.ini"},
+    {"ForwardSlashes", "C:/Games/Host/Lumavale.asi", "C:/Games/Host/LumavaleSettings.ini"},
+    {"LongestPathThatFits", kDir233 + "\\x.asi", kDir233 + "\\LumavaleSettings.ini"},
+    {"SettingsPathTooLong", kDir234 + "\\x.asi", ""},
+    {"NoSeparatorWouldReadWindowsFolder", "Lumavale.asi", ""}, {"NoPathAtAll", "", ""},
+    // 259 characters fit the buffer; 260 and more come back cut and name another file.
+    {"LongestModulePath", "C:\\G\\" + std::string(250, 'n') + ".asi", "C:\\G\\LumavaleSettings.ini"},
+    {"ModulePathFillsBuffer", "C:\\G\\" + std::string(251, 'n') + ".asi", ""},
+    {"CutModulePath", "C:\\G\\" + std::string(300, 'n') + ".asi", ""},
+}), [](const auto& param) { return param.param.name; });
 
 // --- What the settings file gives -------------------------------------------------
 
 constexpr char kFile[] = "C:\\Games\\Host\\scripts\\LumavaleSettings.ini";
+const std::string kLongAmount = "1" + std::string(253, '0') + "e-250";
 
 SettingsPath PathOf(const std::string& text) {
   SettingsPath path{};
   text.copy(path.text, sizeof path.text - 1);
   return path;
 }
-
-// The C library's reading of an amount, after the profile read has cut it to 254.
-float CAmount(const std::string& text) { return oracle::CAmount(text.substr(0, 254)); }
 
 using Keys = std::map<std::pair<std::string, std::string>, std::string>;
 
@@ -89,38 +81,45 @@ std::string FileOf(const Keys& keys) {
   return text;
 }
 
+// A fresh fake holding `files`, and the settings loaded from `path`.
+void Load(std::map<std::string, std::string> files, const SettingsPath& path = PathOf(kFile)) {
+  fake::State() = {};
+  fake::State().files = std::move(files);
+  pluginSettings = {};
+  LoadSettings(path);
+}
+
+Keys Main(const char* key, std::string value) { return {{{"Lumavale", key}, std::move(value)}}; }
+Keys Other(const char* key, std::string value) { return {{{"Other", key}, std::move(value)}}; }
+
 struct LoadCase {
   std::string name;
   Keys keys;
 };
 
 class LoadSettingsCases : public ::testing::TestWithParam<LoadCase> {};
-
-// Cases print as their names, not as the bytes of the struct.
 void PrintTo(const LoadCase& c, std::ostream* os) { *os << c.name; }
 
 // Expectations follow the rules, not the code: a switch is on only when the
-// platform's integer is exactly 1; an amount is the C library's reading of the text,
-// or of the default text when the key is absent.
+// platform's integer is exactly 1; an amount is the C library's reading of the text
+// (after the profile read has cut it to 254), or of the default text when the key is absent.
 TEST_P(LoadSettingsCases, FileGivesTheFiveSettings) {
-  fake::State() = {};
-  fake::State().files[kFile] = FileOf(GetParam().keys);
-  pluginSettings = {};
-  LoadSettings(PathOf(kFile));
-
+  const Keys& keys = GetParam().keys;
+  Load({{kFile, FileOf(keys)}});
   const auto value = [&](const char* section, const char* key) -> const std::string* {
-    const auto found = GetParam().keys.find({section, key});
-    return found == GetParam().keys.end() ? nullptr : &found->second;
+    const auto found = keys.find({section, key});
+    return found == keys.end() ? nullptr : &found->second;
   };
   const auto expectSwitch = [&](const char* section, const char* key, long fallback) {
     const std::string* text = value(section, key);
-    const long read = text == nullptr || text->empty() ? fallback
-                                                       : static_cast<std::int32_t>(std::strtoll(text->c_str(), nullptr, 0));
+    const long read = text == nullptr || text->empty()
+                          ? fallback
+                          : static_cast<std::int32_t>(std::strtoll(text->c_str(), nullptr, 0));
     return read == 1;
   };
   const auto expectAmount = [&](const char* key, const char* fallback) {
     const std::string* text = value("Lumavale", key);
-    return CAmount(text == nullptr ? fallback : *text);
+    return oracle::CAmount((text == nullptr ? std::string(fallback) : *text).substr(0, 254));
   };
   EXPECT_EQ(pluginSettings.enabled, expectSwitch("Lumavale", "Enabled", 1));
   EXPECT_EQ(pluginSettings.fog, expectSwitch("Other", "Fog", 0));
@@ -129,34 +128,25 @@ TEST_P(LoadSettingsCases, FileGivesTheFiveSettings) {
   EXPECT_PRED2(oracle::SameValue<float>, pluginSettings.amountInGameplay, expectAmount("AmountInGameplay", "1.25"));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Files, LoadSettingsCases,
-    ::testing::Values(
-        LoadCase{"NoKeys", {}},
-        LoadCase{"EnabledZero", {{{"Lumavale", "Enabled"}, "0"}}},
-        LoadCase{"EnabledTwo", {{{"Lumavale", "Enabled"}, "2"}}},
-        LoadCase{"EnabledMinusOne", {{{"Lumavale", "Enabled"}, "-1"}}},
-        LoadCase{"EnabledWord", {{{"Lumavale", "Enabled"}, "yes"}}},
-        LoadCase{"FogOn", {{{"Other", "Fog"}, "1"}}},
-        LoadCase{"FogInWrongSectionIsNotSeen", {{{"Lumavale", "Fog"}, "1"}}},
-        LoadCase{"AllSwitchesOn", {{{"Other", "Fog"}, "1"}, {{"Other", "RemoveSkyTextures"}, "1"}}},
-        LoadCase{"SkyTexturesHex", {{{"Other", "RemoveSkyTextures"}, "0x1"}}},
-        LoadCase{"CommaStopsTheNumber", {{{"Lumavale", "AmountInGameplay"}, "0,5"}}},
-        LoadCase{"TrailingLettersIgnored", {{{"Lumavale", "AmountInGameplay"}, "2.5abc"}}},
-        LoadCase{"EmptyAmountIsZeroNotDefault", {{{"Lumavale", "AmountInFrontend"}, ""}}},
-        LoadCase{"AmountBeyondFloatIsInfinite", {{{"Lumavale", "AmountInFrontend"}, "1e39"}}},
-        LoadCase{"NegativeAmountBeyondFloat", {{{"Lumavale", "AmountInFrontend"}, "-1e39"}}},
-        LoadCase{"HexAmount", {{{"Lumavale", "AmountInGameplay"}, "0x1.8p1"}}},
-        LoadCase{"WordAmountIsZero", {{{"Lumavale", "AmountInGameplay"}, "bright"}}},
-        LoadCase{"AmountCutAt254Characters",
-                 {{{"Lumavale", "AmountInFrontend"}, "1" + std::string(253, '0') + "e-250"}}}),
-    [](const auto& param) { return param.param.name; });
+INSTANTIATE_TEST_SUITE_P(Files, LoadSettingsCases, ::testing::ValuesIn(std::vector<LoadCase>{
+    {"NoKeys", {}}, {"EnabledZero", Main("Enabled", "0")}, {"EnabledTwo", Main("Enabled", "2")},
+    {"EnabledMinusOne", Main("Enabled", "-1")}, {"EnabledWord", Main("Enabled", "yes")},
+    {"FogOn", Other("Fog", "1")}, {"FogInWrongSectionIsNotSeen", Main("Fog", "1")},
+    {"AllSwitchesOn", {{{"Other", "Fog"}, "1"}, {{"Other", "RemoveSkyTextures"}, "1"}}},
+    {"SkyTexturesHex", Other("RemoveSkyTextures", "0x1")},
+    {"CommaStopsTheNumber", Main("AmountInGameplay", "0,5")},
+    {"TrailingLettersIgnored", Main("AmountInGameplay", "2.5abc")},
+    {"EmptyAmountIsZeroNotDefault", Main("AmountInFrontend", "")},
+    {"AmountBeyondFloatIsInfinite", Main("AmountInFrontend", "1e39")},
+    {"NegativeAmountBeyondFloat", Main("AmountInFrontend", "-1e39")},
+    {"HexAmount", Main("AmountInGameplay", "0x1.8p1")},
+    {"WordAmountIsZero", Main("AmountInGameplay", "bright")},
+    {"AmountCutAt254Characters", Main("AmountInFrontend", kLongAmount)},
+}), [](const auto& param) { return param.param.name; });
 
 TEST(LoadSettings, CutLongValueChangesItsReading) {
   // The uncut text would read as 1000; the first 254 characters are beyond float.
-  fake::State() = {};
-  fake::State().files[kFile] = FileOf({{{"Lumavale", "AmountInFrontend"}, "1" + std::string(253, '0') + "e-250"}});
-  LoadSettings(PathOf(kFile));
+  Load({{kFile, FileOf(Main("AmountInFrontend", kLongAmount))}});
   EXPECT_EQ(std::bit_cast<std::uint32_t>(pluginSettings.amountInFrontend), 0x7F800000u);
 }
 
@@ -169,27 +159,21 @@ void ExpectDefaults() {
 }
 
 TEST(LoadSettings, NoFileGivesTheDefaultsExactly) {
-  fake::State() = {};
-  fake::State().files["C:\\elsewhere\\LumavaleSettings.ini"] = "[Other]\nFog=1\n";
-  LoadSettings(PathOf(kFile));
+  Load({{"C:\\elsewhere\\LumavaleSettings.ini", "[Other]\nFog=1\n"}});
   ExpectDefaults();
 }
 
 TEST(LoadSettings, UnusablePathReadsNothingAndGivesTheDefaults) {
-  fake::State() = {};
-  pluginSettings = {};
-  LoadSettings(SettingsPath{});
+  Load({}, SettingsPath{});
   EXPECT_TRUE(fake::State().profileReads.empty());
   ExpectDefaults();
 }
 
 TEST(LoadSettings, KeysAreReadInOrderFromTheGivenFile) {
-  fake::State() = {};
-  LoadSettings(PathOf(kFile));
-  const std::string at = std::string("@") + kFile;
+  Load({});
   std::vector<std::string> expected;
   for (const LumavaleRead& read : kLumavaleReads) {
-    expected.push_back(std::string(read.section) + "/" + read.key + at);
+    expected.push_back(std::string(read.section) + "/" + read.key + "@" + kFile);
   }
   EXPECT_EQ(fake::State().profileReads, expected);
 }

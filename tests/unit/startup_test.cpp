@@ -18,9 +18,9 @@ class StartupTest : public ::testing::Test {
   void SetUp() override {
     fake::State() = {};
     pluginSettings = {};
-    for (HostAddress page : testing::PatchPages()) HostMemory::Fill(page, testing::kPageSize, 0xCC);
+    for (HostAddress page : spans::Pages()) HostMemory::Fill(page, testing::kPageSize, 0xCC);
   }
-  HostMemory memory_{testing::PatchPages()};
+  HostMemory memory_{spans::Pages()};
 };
 
 TEST_F(StartupTest, NotificationsOtherThanAttachDoNothing) {
