@@ -5,25 +5,27 @@
 // stand-in host from the same file.
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <iostream>
 #include <map>
 #include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "wine.h"
+#include "host_output.h"
 #include "report_text.h"
+#include "scenarios.h"
+#include "wine.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using lumavale::testing::Bytes;
 using lumavale::testing::Flat;
+using lumavale::wine::WindowsPath;
 
 const fs::path kWin32Dir = LUMAVALE_WIN32_DIR;
 const fs::path kChecker = kWin32Dir / "LumavaleCheck.exe";
@@ -36,14 +38,6 @@ const std::string kAllKeys =
     "; every key, each as the plug-in reads it\r\n"
     "[Lumavale]\r\nEnabled=1\r\nAmountInFrontend=0.5\r\nAmountInGameplay=2\r\n\r\n"
     "[Other]\r\nFog=1\r\nRemoveSkyTextures=1\r\n";
-
-// The sample settings file shipped in the release package.
-std::string ShippedSample() {
-  std::ifstream file(fs::path(LUMAVALE_SOURCE_DIR) / "package" / kSettings, std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
 
 // Where things lie in the game folder, which has a "scripts" folder inside; or in a
 // folder whose name Wine's default ANSI code page cannot hold.
@@ -66,16 +60,22 @@ struct CheckCase {
   enum class Game { kNone, kWithPlugin, kWithoutPlugin } game = Game::kNone;
   std::string later = {};
 };
+using Game = CheckCase::Game;
 
 // Cases print as their names, not as bytes.
 void PrintTo(const CheckCase& c, std::ostream* os) { *os << c.name; }
 
-std::string Normalised(const std::string& out) {
-  std::string text;
-  for (char c : out) {
-    if (c != '\r') text += c;
-  }
-  return text;
+// The most common case: the settings file, the plug-in and the check in the scripts
+// folder, the check started without an argument.
+CheckCase InScripts(std::string name, std::string settings, int status, std::vector<std::string> lines,
+                    Game game = Game::kNone, std::string later = "") {
+  return {std::move(name), Place::kScripts, std::move(settings), Place::kScripts, Place::kScripts, "", status,
+          std::move(lines), game, std::move(later)};
+}
+
+std::string Normalised(std::string out) {
+  std::erase(out, '\r');
+  return out;
 }
 
 // Row addresses in `line` are written @1 to @6.
@@ -86,42 +86,30 @@ bool Shows(const std::string& out, std::string line) {
   return Flat(out).find(line) != std::string::npos;
 }
 
-// The "address := bytes" rows and "not written" rows of the report, by address.
-std::map<std::string, std::string> ReportedRows(const std::string& out) {
-  std::map<std::string, std::string> rows;
+// The rows of the report by address: the bytes of an "address := bytes" row, none
+// for a "not written" one.
+std::map<std::uint32_t, Bytes> ReportedRows(const std::string& out) {
+  std::map<std::uint32_t, Bytes> rows;
   std::istringstream lines(out.substr(out.find("What the plug-in will write")));
   std::string line;
   std::getline(lines, line);
   while (std::getline(lines, line) && line.starts_with("  0x")) {
     std::istringstream words(line);
-    std::string address, word;
-    words >> address >> word;
-    if (word == "not") {
-      rows[address] = "-";
-      continue;
-    }
-    std::string bytes;
-    while (words >> word && !word.starts_with("(")) bytes += word;
-    rows[address] = bytes;
+    std::string address, word, bytes;
+    words >> address >> word;  // ":=", or the "not" of "not written"
+    while (word != "not" && words >> word && !word.starts_with("(")) bytes += word;
+    rows[static_cast<std::uint32_t>(std::stoul(address, nullptr, 16))] = lumavale::testing::FromHex(bytes);
   }
   return rows;
 }
 
-// What the real plug-in wrote into the stand-in host: the span's bytes, or "-".
-std::map<std::string, std::string> HostRows(const std::string& out) {
-  std::map<std::string, std::string> rows;
-  std::istringstream lines(out);
-  for (std::string line; std::getline(lines, line);) {
-    std::istringstream words(line);
-    std::string kind, address, before, after, final;
-    int row = 0;
-    std::size_t width = 0, pad = 0;
-    words >> kind;
-    if (kind != "span") continue;
-    words >> row >> address >> width >> pad >> before >> after;
-    const std::string was = before.substr(2 * pad, 2 * width);
-    const std::string now = after.substr(2 * pad, 2 * width);
-    rows["0x" + address] = was == now ? "-" : now;
+// What the real plug-in wrote into the stand-in host, by address: the row's bytes,
+// none when they did not change.
+std::map<std::uint32_t, Bytes> HostRows(const std::string& out) {
+  std::map<std::uint32_t, Bytes> rows;
+  for (const lumavale::testing::SpanRecord& span : lumavale::testing::ParseHostOutput(out).spans) {
+    const Bytes now = span.Row(span.after);
+    rows[span.address] = span.Row(span.before) == now ? Bytes{} : now;
   }
   return rows;
 }
@@ -173,23 +161,22 @@ TEST_P(CheckerCases, StatusAndReport) {
   fs::copy_file(kChecker, checker);
 
   std::optional<lumavale::wine::Running> game;
-  if (c.game != CheckCase::Game::kNone) {
+  if (c.game != Game::kNone) {
     const fs::path host = Folder(Place::kGame) / "standin_host.exe";
     fs::copy_file(kHost, host);
-    const std::string plugin = c.game == CheckCase::Game::kWithPlugin
-                                   ? lumavale::wine::WindowsPath(Folder(c.pluginAt) / "Lumavale.asi")
-                                   : "-";
+    const std::string plugin =
+        c.game == Game::kWithPlugin ? WindowsPath(Folder(c.pluginAt) / "Lumavale.asi") : "-";
     // The entry key of a build the plug-in's table knows.
-    game.emplace(host, std::vector<std::string>{"--entry", "0x0082533C", "--wait-for",
-                                                lumavale::wine::WindowsPath(root / "stop"), plugin},
-                 Folder(Place::kGame), root / "stop");
+    const fs::path stop = root / "stop";
+    const std::vector<std::string> hostArgs{"--entry", "0x0082533C", "--wait-for", WindowsPath(stop), plugin};
+    game.emplace(host, hostArgs, Folder(Place::kGame), stop);
     ASSERT_TRUE(game->Ready()) << "the stand-in game did not start";
     if (!c.later.empty()) std::ofstream(settings, std::ios::binary) << c.later;
   }
 
   std::vector<std::string> args;
   for (const auto& [mark, place] : kMarks) {
-    if (c.argument == mark) args.push_back(lumavale::wine::WindowsPath(Folder(place) / kSettings));
+    if (c.argument == mark) args.push_back(WindowsPath(Folder(place) / kSettings));
   }
   if (args.empty() && !c.argument.empty()) args.push_back(c.argument);
   const lumavale::wine::Run run = lumavale::wine::RunProgram(checker, args, Folder(c.checkerAt));
@@ -201,7 +188,7 @@ TEST_P(CheckerCases, StatusAndReport) {
     for (const auto& [mark, place] : kMarks) {
       const std::size_t at = line.find(std::string(mark) + "\\");
       if (at != std::string::npos) {
-        line.replace(at, std::string(mark).size() + 1, lumavale::wine::WindowsPath(Folder(place)) + "\\");
+        line.replace(at, std::string(mark).size() + 1, WindowsPath(Folder(place)) + "\\");
       }
     }
     EXPECT_TRUE(Shows(out, line)) << "missing: " << line << "\n" << out;
@@ -213,102 +200,74 @@ TEST_P(CheckerCases, StatusAndReport) {
   ASSERT_TRUE(fs::is_regular_file(kHost)) << kHost << " is missing: build the win32 preset";
   const fs::path host = root / "standin_host.exe";
   fs::copy_file(kHost, host);
-  const lumavale::wine::Run hosted = lumavale::wine::RunProgram(
-      host, {lumavale::wine::WindowsPath(Folder(c.pluginAt) / "Lumavale.asi")}, root);
+  const lumavale::wine::Run hosted =
+      lumavale::wine::RunProgram(host, {WindowsPath(Folder(c.pluginAt) / "Lumavale.asi")}, root);
   ASSERT_EQ(hosted.status, 0) << hosted.out;
   const auto reported = ReportedRows(out);
-  const auto written = HostRows(Normalised(hosted.out));
   ASSERT_EQ(reported.size(), 6u) << out;
-  EXPECT_EQ(reported, written) << "check:\n" << out << "\nhost:\n" << hosted.out;
+  EXPECT_EQ(reported, HostRows(Normalised(hosted.out))) << "check:\n" << out << "\nhost:\n" << hosted.out;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Files, CheckerCases,
-    ::testing::Values(
-        CheckCase{"EveryKeyCorrect", Place::kScripts, kAllKeys, Place::kScripts, Place::kScripts, "", 0,
-                  {"Settings file: @scripts\\LumavaleSettings.ini\n",
-                   "[Other] Fog: \"1\" (line 8)\n", "-> fog: on, @4 := 01\n",
-                   "  @3 := 00 00 00 40     (AmountInGameplay)\n",
-                   "No problems found"}},
-        CheckCase{"ShippedSampleFile", Place::kScripts, ShippedSample(), Place::kScripts, Place::kScripts,
-                  "", 0,
-                  {"[Lumavale] AmountInGameplay: \"1.250000\" (line 10)\n", "No problems found"}},
-        CheckCase{"NoFileMeansDefaults", Place::kNowhere, "", Place::kScripts, Place::kScripts, "", 0,
-                  {"Settings file: none\n", "[Lumavale] AmountInGameplay: not set: default 1.250000\n",
-                   "  @4      not written: Fog is off\n"}},
-        CheckCase{"DecimalComma", Place::kScripts, "[Lumavale]\r\nAmountInGameplay=1,5\r\n",
-                  Place::kScripts, Place::kScripts, "", 1,
-                  {"  Line 2: AmountInGameplay=1,5\n", "uses 1.\n",
-                   "What to do: Write AmountInGameplay=1.5\n",
-                   "  @3 := 00 00 80 3F     (AmountInGameplay)\n"}},
-        CheckCase{"WordsForSwitches", Place::kScripts, "[Lumavale]\r\nEnabled=on\r\n[Other]\r\nFog=true\r\n",
-                  Place::kScripts, Place::kScripts, "", 1,
-                  {"  Line 2: Enabled=on\n", "What to do: Write Enabled=1 to turn it on\n",
-                   "  Line 4: Fog=true\n", "What to do: Write Fog=1 to turn it on\n",
-                   "-> lighting effect: off, nothing written\n", "2 warnings:\n"}},
-        CheckCase{"MisspeltKey", Place::kScripts, "[Lumavale]\r\nAmountGameplay=2\r\n",
-                  Place::kScripts, Place::kScripts, "", 1,
-                  {"  Line 2: AmountGameplay=2\n",
-                   "What to do: Did you mean AmountInGameplay? Write AmountInGameplay=2\n",
-                   "[Lumavale] AmountInGameplay: not set: default 1.250000\n"}},
-        CheckCase{"MisspeltSection", Place::kScripts, "[Lumavalle]\r\nEnabled=0\r\n",
-                  Place::kScripts, Place::kScripts, "", 1,
-                  {"  Line 1: [Lumavalle]\n", "Did you mean [Lumavale]? Write [Lumavale]\n",
-                   "-> lighting effect: on, @1 := 20 99 9E 00\n"}},
-        CheckCase{"KeyTwice", Place::kScripts, "[Other]\r\nFog=1\r\nFog=0\r\n",
-                  Place::kScripts, Place::kScripts, "", 1,
-                  {"  Line 3: Fog=0\n", "The plug-in uses only the first, on line 2\n",
-                   "-> fog: on, @4 := 01\n"}},
-        CheckCase{"TextAfterNumber", Place::kScripts, "[Lumavale]\r\nAmountInFrontend=0.5 ; softer\r\n",
-                  Place::kScripts, Place::kScripts, "", 1,
-                  {"  Line 2: AmountInFrontend=0.5 ; softer\n",
-                   "  @2 := 00 00 00 3F     (AmountInFrontend)\n"}},
-        CheckCase{"NegativeAndHugeAmounts", Place::kScripts,
-                  "[Lumavale]\r\nAmountInFrontend=-1\r\nAmountInGameplay=1e39\r\n",
-                  Place::kScripts, Place::kScripts, "", 1,
-                  {"An amount is meant to be 0 or more.\n", "reads it as infinity.\n",
-                   "  @3 := 00 00 80 7F     (AmountInGameplay)\n"}},
-        // The settings in the game folder while the plug-in and the check are in scripts.
-        CheckCase{"SettingsInGameFolderFromScripts", Place::kGame, kAllKeys, Place::kScripts,
-                  Place::kScripts, "", 1,
-                  {"Settings file: none\n",
-                   "There is another LumavaleSettings.ini in @game\\.",
-                   "What to do: Move that file into @scripts\\\n",
-                   "  @4      not written: Fog is off\n"}},
-        CheckCase{"SettingsInGameFolderDropped", Place::kGame, kAllKeys, Place::kScripts,
-                  Place::kScripts, "@game", 1,
-                  {"Settings file: @game\\LumavaleSettings.ini\n", "There is no Lumavale.asi in @game\\.",
-                   "What the plug-in would use from this file once it is in place:\n",
-                   "What to do: Move LumavaleSettings.ini into @scripts\\\n"}},
-        CheckCase{"BareNameFromItsFolder", Place::kScripts, kAllKeys, Place::kScripts, Place::kScripts,
-                  kSettings, 0,
-                  {"Settings file: @scripts\\LumavaleSettings.ini\n", "No problems found"}},
-        CheckCase{"MissingFile", Place::kNowhere, "", Place::kScripts, Place::kScripts,
-                  "nothing-here.ini", 2, {"Cannot read the file @scripts\\nothing-here.ini: it does not exist"}},
-        // A folder the ANSI code page cannot name: the check, and the plug-in, read it.
-        CheckCase{"FolderTheAnsiCodePageCannotName", Place::kRussian, kAllKeys, Place::kRussian,
-                  Place::kRussian, "", 0,
-                  {"Settings file: @russian\\LumavaleSettings.ini\n", "-> fog: on, @4 := 01\n",
-                   "No problems found"}},
-        CheckCase{"DroppedFromAFolderTheAnsiCodePageCannotName", Place::kRussian, kAllKeys, Place::kRussian,
-                  Place::kScripts, "@russian", 0,
-                  {"Settings file: @russian\\LumavaleSettings.ini\n", "No problems found"}},
-        CheckCase{"FolderNamedLikeTheFile", Place::kScripts, "@folder", Place::kScripts, Place::kScripts, "", 1,
-                  {"it is a folder, not a file", "  @5      not written: RemoveSkyTextures is off\n"}},
-        CheckCase{"FiveMebibytesOfOneCharacterLines", Place::kScripts, "@lines", Place::kScripts,
-                  Place::kScripts, "", 1, {"And 2621390 more lines with problems"}},
-        // "Is it working?", asked of a running game.
-        CheckCase{"RunningGameWithThePlugInActive", Place::kScripts, kAllKeys, Place::kScripts, Place::kScripts,
-                  "", 0, {"Lumavale is active in the running game", "title S, region E, version 1.1"},
-                  CheckCase::Game::kWithPlugin},
-        CheckCase{"RunningGameStartedBeforeTheFileChanged", Place::kScripts, kAllKeys, Place::kScripts,
-                  Place::kScripts, "", 1, {"but row 2 (0x", "Restart the game"}, CheckCase::Game::kWithPlugin,
-                  "[Lumavale]\r\nAmountInFrontend=0.25\r\nAmountInGameplay=2\r\n[Other]\r\nFog=1\r\n"
-                  "RemoveSkyTextures=1\r\n"},
-        CheckCase{"RunningGameWithoutThePlugIn", Place::kScripts, kAllKeys, Place::kScripts, Place::kScripts, "",
-                  1, {"did not load Lumavale.asi from this folder"}, CheckCase::Game::kWithoutPlugin},
-        CheckCase{"TwoHundredFiftyMebibytes", Place::kScripts, "@large", Place::kScripts, Place::kScripts, "", 1,
-                  {"And 255950 more lines with problems", "@2 := 00 00 00 3F"}}),
-    [](const auto& param) { return param.param.name; });
+INSTANTIATE_TEST_SUITE_P(Files, CheckerCases, ::testing::ValuesIn(std::vector<CheckCase>{
+    InScripts("EveryKeyCorrect", kAllKeys, 0,
+              {"Settings file: @scripts\\LumavaleSettings.ini\n", "[Other] Fog: \"1\" (line 8)\n",
+               "-> fog: on, @4 := 01\n", "  @3 := 00 00 00 40     (AmountInGameplay)\n", "No problems found"}),
+    InScripts("ShippedSampleFile", lumavale::scenarios::ReadFile(lumavale::scenarios::kSampleSettings), 0,
+              {"[Lumavale] AmountInGameplay: \"1.250000\" (line 10)\n", "No problems found"}),
+    {"NoFileMeansDefaults", Place::kNowhere, "", Place::kScripts, Place::kScripts, "", 0,
+     {"Settings file: none\n", "[Lumavale] AmountInGameplay: not set: default 1.250000\n",
+      "  @4      not written: Fog is off\n"}},
+    InScripts("DecimalComma", "[Lumavale]\r\nAmountInGameplay=1,5\r\n", 1,
+              {"  Line 2: AmountInGameplay=1,5\n", "uses 1.\n", "What to do: Write AmountInGameplay=1.5\n",
+               "  @3 := 00 00 80 3F     (AmountInGameplay)\n"}),
+    InScripts("WordsForSwitches", "[Lumavale]\r\nEnabled=on\r\n[Other]\r\nFog=true\r\n", 1,
+              {"  Line 2: Enabled=on\n", "What to do: Write Enabled=1 to turn it on\n", "  Line 4: Fog=true\n",
+               "What to do: Write Fog=1 to turn it on\n", "-> lighting effect: off, nothing written\n",
+               "2 warnings:\n"}),
+    InScripts("MisspeltKey", "[Lumavale]\r\nAmountGameplay=2\r\n", 1,
+              {"  Line 2: AmountGameplay=2\n", "[Lumavale] AmountInGameplay: not set: default 1.250000\n",
+               "What to do: Did you mean AmountInGameplay? Write AmountInGameplay=2\n"}),
+    InScripts("MisspeltSection", "[Lumavalle]\r\nEnabled=0\r\n", 1,
+              {"  Line 1: [Lumavalle]\n", "Did you mean [Lumavale]? Write [Lumavale]\n",
+               "-> lighting effect: on, @1 := 20 99 9E 00\n"}),
+    InScripts("KeyTwice", "[Other]\r\nFog=1\r\nFog=0\r\n", 1,
+              {"  Line 3: Fog=0\n", "The plug-in uses only the first, on line 2\n", "-> fog: on, @4 := 01\n"}),
+    InScripts("TextAfterNumber", "[Lumavale]\r\nAmountInFrontend=0.5 ; softer\r\n", 1,
+              {"  Line 2: AmountInFrontend=0.5 ; softer\n", "  @2 := 00 00 00 3F     (AmountInFrontend)\n"}),
+    InScripts("NegativeAndHugeAmounts", "[Lumavale]\r\nAmountInFrontend=-1\r\nAmountInGameplay=1e39\r\n", 1,
+              {"An amount is meant to be 0 or more.\n", "reads it as infinity.\n",
+               "  @3 := 00 00 80 7F     (AmountInGameplay)\n"}),
+    // The settings in the game folder while the plug-in and the check are in scripts.
+    {"SettingsInGameFolderFromScripts", Place::kGame, kAllKeys, Place::kScripts, Place::kScripts, "", 1,
+     {"Settings file: none\n", "There is another LumavaleSettings.ini in @game\\.",
+      "What to do: Move that file into @scripts\\\n", "  @4      not written: Fog is off\n"}},
+    {"SettingsInGameFolderDropped", Place::kGame, kAllKeys, Place::kScripts, Place::kScripts, "@game", 1,
+     {"Settings file: @game\\LumavaleSettings.ini\n", "There is no Lumavale.asi in @game\\.",
+      "What the plug-in would use from this file once it is in place:\n",
+      "What to do: Move LumavaleSettings.ini into @scripts\\\n"}},
+    {"BareNameFromItsFolder", Place::kScripts, kAllKeys, Place::kScripts, Place::kScripts, kSettings, 0,
+     {"Settings file: @scripts\\LumavaleSettings.ini\n", "No problems found"}},
+    {"MissingFile", Place::kNowhere, "", Place::kScripts, Place::kScripts, "nothing-here.ini", 2,
+     {"Cannot read the file @scripts\\nothing-here.ini: it does not exist"}},
+    // A folder the ANSI code page cannot name: the check, and the plug-in, read it.
+    {"FolderTheAnsiCodePageCannotName", Place::kRussian, kAllKeys, Place::kRussian, Place::kRussian, "", 0,
+     {"Settings file: @russian\\LumavaleSettings.ini\n", "-> fog: on, @4 := 01\n", "No problems found"}},
+    {"DroppedFromAFolderTheAnsiCodePageCannotName", Place::kRussian, kAllKeys, Place::kRussian, Place::kScripts,
+     "@russian", 0, {"Settings file: @russian\\LumavaleSettings.ini\n", "No problems found"}},
+    InScripts("FolderNamedLikeTheFile", "@folder", 1,
+              {"it is a folder, not a file", "  @5      not written: RemoveSkyTextures is off\n"}),
+    InScripts("FiveMebibytesOfOneCharacterLines", "@lines", 1, {"And 2621390 more lines with problems"}),
+    // "Is it working?", asked of a running game.
+    InScripts("RunningGameWithThePlugInActive", kAllKeys, 0,
+              {"Lumavale is active in the running game", "title S, region E, version 1.1"}, Game::kWithPlugin),
+    InScripts("RunningGameStartedBeforeTheFileChanged", kAllKeys, 1, {"but row 2 (0x", "Restart the game"},
+              Game::kWithPlugin,
+              "[Lumavale]\r\nAmountInFrontend=0.25\r\nAmountInGameplay=2\r\n[Other]\r\nFog=1\r\n"
+              "RemoveSkyTextures=1\r\n"),
+    InScripts("RunningGameWithoutThePlugIn", kAllKeys, 1, {"did not load Lumavale.asi from this folder"},
+              Game::kWithoutPlugin),
+    InScripts("TwoHundredFiftyMebibytes", "@large", 1,
+              {"And 255950 more lines with problems", "@2 := 00 00 00 3F"}),
+}), [](const auto& param) { return param.param.name; });
 
 }  // namespace

@@ -5,81 +5,59 @@
 // The scenarios are shared with the emulated loader (tests/emu).
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iostream>
-#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "c_number.h"
-#include "profile_cases.h"
 #include "checker/profile_text.h"
+#include "host_output.h"
+#include "profile_cases.h"
 #include "scenarios.h"
 #include "wine.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using Bytes = std::vector<std::uint8_t>;
+namespace wine = lumavale::wine;
+using lumavale::testing::Bytes;
+using lumavale::testing::FromHex;
 
 const fs::path kWin32Dir = LUMAVALE_WIN32_DIR;
 const fs::path kPlugin = kWin32Dir / "Lumavale.asi";
 const fs::path kHost = kWin32Dir / "tests/host/standin_host.exe";
 
-using lumavale::wine::WindowsPath;
+using wine::WindowsPath;
 using namespace lumavale::scenarios;
-
-Bytes FromHex(const std::string& hex) {
-  Bytes bytes;
-  for (std::size_t i = 0; i + 1 < hex.size(); i += 2) {
-    bytes.push_back(static_cast<std::uint8_t>(std::stoul(hex.substr(i, 2), nullptr, 16)));
-  }
-  return bytes;
-}
 
 // --- What the plug-in should store --------------------------------------------------
 
-// One profile read as the stand-in host makes it: GetPrivateProfileIntA, or
-// GetPrivateProfileStringA into a buffer of kAmountBufferSize bytes.
-struct ProfileRead {
-  bool integer;
-  std::string section;
-  std::string key;
-  std::string defaultValue;
-};
-
 // The plug-in's five reads, in its order, with its defaults.
-const std::vector<ProfileRead> kPluginReads = [] {
-  std::vector<ProfileRead> reads;
-  for (const LumavaleRead& read : kLumavaleReads) {
-    reads.push_back({read.integer != 0, read.section, read.key, read.defaultText});
-  }
-  return reads;
-}();
+const std::vector<LumavaleRead> kPluginReads(std::begin(kLumavaleReads), std::end(kLumavaleReads));
 
 // Asks the system, through the host, what each read gives from the file (a missing
-// file gives the defaults): integers as decimal text, strings as they came.
-std::vector<std::string> AskWine(const fs::path& file, const std::vector<ProfileRead>& reads) {
+// file gives the defaults), read as the stand-in host reads: GetPrivateProfileInt with
+// the default's text, or GetPrivateProfileString into kAmountBufferSize units.
+// Integers come back as decimal text, strings as they came.
+std::vector<std::string> AskWine(const fs::path& file, const std::vector<LumavaleRead>& reads) {
   const std::string ini = WindowsPath(file);
   std::vector<std::string> args;
-  for (const ProfileRead& read : reads) {
-    args.insert(args.end(), {read.integer ? "--read-int" : "--read-string", ini, read.section,
-                             read.key, read.defaultValue});
+  for (const LumavaleRead& read : reads) {
+    args.insert(args.end(), {read.integer ? "--read-int" : "--read-string", ini, read.section, read.key,
+                             read.defaultText});
     if (!read.integer) args.push_back(std::to_string(kAmountBufferSize));
   }
-  const lumavale::wine::Run run = lumavale::wine::RunProgram(kHost, args, fs::temp_directory_path());
+  const wine::Run run = wine::RunProgram(kHost, args, fs::temp_directory_path());
   EXPECT_EQ(run.status, 0) << run.out;
   std::istringstream lines(run.out);
   std::vector<std::string> values;
   for (std::string kind, section, key, value; lines >> kind >> section >> key >> value;) {
     if (kind == "string") {
-      const Bytes bytes = value == "-" ? Bytes{} : FromHex(value);
+      const Bytes bytes = FromHex(value);  // none for "-"
       value.assign(bytes.begin(), bytes.end());
     }
     values.push_back(value);
@@ -97,83 +75,15 @@ Settings ReadSettings(const fs::path& file) {
   return Expect({number(0), values[1], values[2], number(3), number(4)});
 }
 
-// --- What the host saw --------------------------------------------------------------
-
-struct SpanRecord {
-  int row = 0;
-  std::uint32_t address = 0;
-  std::size_t width = 0;
-  std::size_t pad = 0;
-  Bytes before, after, final;
-};
-
-struct PageRecord {
-  std::string page;
-  std::string before, after, final;  // protections
-  unsigned long changedOutsideSpans = 0;
-  unsigned long changedLater = 0;
-};
-
-struct Observation {
-  bool loaded = false;
-  std::vector<SpanRecord> spans;
-  std::vector<PageRecord> pages;
-  std::string probeBefore, probeAfter, probeFinal;
-  bool threadRan = false;
-  bool freed = false;
-  bool ended = false;
-};
-
-Observation Parse(const std::string& out) {
-  Observation seen;
-  std::istringstream lines(out);
-  for (std::string line; std::getline(lines, line);) {
-    std::istringstream words(line);
-    std::string kind;
-    words >> kind;
-    const auto flag = [&] {
-      int value = 0;
-      words >> value;
-      return value == 1;
-    };
-    if (kind == "load") {
-      seen.loaded = flag();
-    } else if (kind == "span") {
-      SpanRecord span;
-      std::string address, before, after, final;
-      words >> span.row >> address >> span.width >> span.pad >> before >> after >> final;
-      span.address = static_cast<std::uint32_t>(std::stoul(address, nullptr, 16));
-      span.before = FromHex(before);
-      span.after = FromHex(after);
-      span.final = FromHex(final);
-      seen.spans.push_back(span);
-    } else if (kind == "page") {
-      PageRecord page;
-      words >> page.page >> page.before >> page.after >> page.final >> page.changedOutsideSpans >>
-          page.changedLater;
-      seen.pages.push_back(page);
-    } else if (kind == "probe") {
-      words >> seen.probeBefore >> seen.probeAfter >> seen.probeFinal;
-    } else if (kind == "thread") {
-      seen.threadRan = flag();
-    } else if (kind == "free") {
-      seen.freed = flag();
-    } else if (kind == "end") {
-      seen.ended = true;
-    }
-  }
-  return seen;
-}
-
 // --- Scenarios ----------------------------------------------------------------------
 
 void WriteFile(const fs::path& path, const std::string& text) {
   std::ofstream(path, std::ios::binary) << text;
 }
 
-class Sandbox : public lumavale::wine::Sandbox {
+class Sandbox : public wine::Sandbox {
  protected:
-  Sandbox() : lumavale::wine::Sandbox({kPlugin, kHost}) {}
+  Sandbox() : wine::Sandbox({kPlugin, kHost}) {}
 };
 
 class E2e : public Sandbox, public testing::WithParamInterface<Scenario> {};
@@ -215,8 +125,8 @@ TEST_P(E2e, WritesExactlyTheExpectedBytes) {
   if (scenario.entryKey) args.insert(args.end(), {"--entry", std::to_string(*scenario.entryKey)});
   if (scenario.probeByte) args.insert(args.end(), {"--probe-byte", std::to_string(*scenario.probeByte)});
   args.insert(args.end(), {"--rotate", std::to_string(scenario.rotate), pluginArgument});
-  const lumavale::wine::Run run = lumavale::wine::RunProgram(host, args, hostDir);
-  const Observation seen = Parse(run.out);
+  const wine::Run run = wine::RunProgram(host, args, hostDir);
+  const auto seen = lumavale::testing::ParseHostOutput(run.out);
   SCOPED_TRACE("frontend \"" + expected.frontendText + "\", gameplay \"" + expected.gameplayText +
                "\"\nhost said:\n" + run.out);
 
@@ -227,7 +137,7 @@ TEST_P(E2e, WritesExactlyTheExpectedBytes) {
   ASSERT_EQ(seen.spans.size(), rows.size());
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const Row& row = rows[i];
-    const SpanRecord& span = seen.spans[i];
+    const auto& span = seen.spans[i];
     SCOPED_TRACE("row " + std::to_string(row.row));
     ASSERT_EQ(span.row, row.row);
     ASSERT_EQ(span.address, row.address);
@@ -246,7 +156,7 @@ TEST_P(E2e, WritesExactlyTheExpectedBytes) {
   }
 
   ASSERT_FALSE(seen.pages.empty());
-  for (const PageRecord& page : seen.pages) {
+  for (const auto& page : seen.pages) {
     SCOPED_TRACE("page " + page.page);
     EXPECT_EQ(page.after, page.before) << "protection not restored";
     EXPECT_EQ(page.final, page.after) << "protection changed after the load";
@@ -282,7 +192,7 @@ TEST_F(ForeignHost, SpansThatCannotBeOpenedAreLeftAloneWithoutFault) {
   fs::copy_file(kPlugin, root / "Lumavale.asi");
   WriteFile(root / "LumavaleSettings.ini", Ini("", "Fog=1\nRemoveSkyTextures=1\n"));
 
-  const lumavale::wine::Run run = lumavale::wine::RunProgram(root / "bare_host.exe", {WindowsPath(root / "Lumavale.asi")}, root);
+  const wine::Run run = wine::RunProgram(root / "bare_host.exe", {WindowsPath(root / "Lumavale.asi")}, root);
   SCOPED_TRACE("host said:\n" + run.out);
   std::vector<std::string> before, after;  // each row's state, before and after the load
   bool loaded = false;
@@ -333,21 +243,21 @@ class ProfileReader : public Sandbox, public testing::WithParamInterface<Profile
 TEST_P(ProfileReader, ReadsEveryKeyAsWineDoes) {
   const fs::path file = root / "LumavaleSettings.ini";
   WriteFile(file, GetParam().text);
-  std::vector<ProfileRead> reads;
-  for (const ProfileRead& read : kPluginReads) {
+  std::vector<LumavaleRead> reads;
+  for (const LumavaleRead& read : kPluginReads) {
     // The plug-in's own read, then the same key read the other way.
     reads.push_back(read);
-    reads.push_back({!read.integer, read.section, read.key, read.integer ? "none " : "7"});
+    reads.push_back({!read.integer, read.section, read.key, read.integer ? "none " : "7", 7});
   }
-  const std::vector<std::string> wine = AskWine(file, reads);
+  const std::vector<std::string> theirs = AskWine(file, reads);
   ASSERT_FALSE(HasFailure());
   const lumavale::profile::Profile profile(GetParam().text);
   for (std::size_t i = 0; i < reads.size(); ++i) {
-    const ProfileRead& read = reads[i];
-    const std::string ours =
-        read.integer ? std::to_string(profile.Int(read.section, read.key, std::stoi(read.defaultValue)))
-                     : profile.String(read.section, read.key, read.defaultValue, kAmountBufferSize);
-    EXPECT_EQ(ours, wine[i]) << (read.integer ? "int " : "string ") << read.section << "/"
+    const LumavaleRead& read = reads[i];
+    const std::string ours = read.integer
+                                 ? std::to_string(profile.Int(read.section, read.key, read.defaultNumber))
+                                 : profile.String(read.section, read.key, read.defaultText, kAmountBufferSize);
+    EXPECT_EQ(ours, theirs[i]) << (read.integer ? "int " : "string ") << read.section << "/"
                              << read.key << " in\n" << GetParam().text;
   }
 }

@@ -6,7 +6,6 @@
 // LUMAVALE_PLUGIN, when set, names the DLL to test instead of the win32 build's.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -24,6 +23,7 @@
 #include "checker/utf.h"
 #include "emulator.h"
 #include "scenarios.h"
+#include "spans.h"
 
 namespace {
 
@@ -197,22 +197,21 @@ class StartUp {
   }
 
   // One VirtualProtect opening `width` bytes at `address`, and its restore when it
-  // succeeded. Returns the opening call, or null when it failed.
-  const emu::Call* Open(Address address, std::uint32_t width, const emu::Call** restore) {
+  // succeeded: both calls, or null for each that did not come.
+  std::pair<const emu::Call*, const emu::Call*> Open(Address address, std::uint32_t width) {
     // The address, size and protection asked for.
     const auto asked = [](const emu::Call& call) {
       return std::vector<std::uint32_t>(call.args.begin(), call.args.begin() + 3);
     };
     const emu::Call& open = Take("VirtualProtect");
-    if (open.args.size() != 4) return nullptr;  // no such call: already reported
+    if (open.args.size() != 4) return {};  // no such call: already reported
     EXPECT_EQ(asked(open), (std::vector<std::uint32_t>{address, width, 0x40})) << Describe(open);
-    if (open.result == 0) return nullptr;
+    if (open.result == 0) return {&open, nullptr};
     const emu::Call& back = Take("VirtualProtect");
-    if (back.args.size() != 4) return nullptr;
+    if (back.args.size() != 4) return {&open, nullptr};
     EXPECT_EQ(asked(back), (std::vector<std::uint32_t>{address, width, open.previous.value_or(~0u)}))
         << "the restore must give back the previous protection: " << Describe(back);
-    *restore = &back;
-    return &open;
+    return {&open, &back};
   }
 
   void CheckHostIdentity() {
@@ -227,9 +226,7 @@ class StartUp {
     if (!process_.peSignature) return;
     fields_.push_back({base + process_.newHeader + 0x28, 4, "AddressOfEntryPoint"});
     if (std::ranges::find(kProbeKeys, process_.entryKey) == std::end(kProbeKeys)) return;
-    const emu::Call* restore = nullptr;
-    const emu::Call* open = Open(emu::kProbeAddress, 1, &restore);
-    if (open != nullptr && restore != nullptr) {
+    if (const auto [open, restore] = Open(emu::kProbeAddress, 1); restore != nullptr) {
       fields_.push_back({emu::kProbeAddress, 1, "probe byte"});
       probeReads_ = {open->readsBefore, restore->readsBefore};
       // Nothing is stored while the probe is open.
@@ -245,9 +242,8 @@ class StartUp {
       for (std::uint32_t i = 0; i < row.width; ++i) {
         bytes[row.address + i] = static_cast<std::uint8_t>(row.value >> (8 * i));
       }
-      const emu::Call* restore = nullptr;
-      const emu::Call* open = Open(row.address, row.width, &restore);
-      if (open == nullptr || restore == nullptr) continue;  // passed over: nothing stored
+      const auto [open, restore] = Open(row.address, row.width);
+      if (restore == nullptr) continue;  // passed over: nothing stored
       // Exactly the row's bytes, each once, while the span is open.
       std::map<Address, std::uint8_t> stored;
       std::size_t count = 0;
@@ -492,15 +488,10 @@ class BrokenImage : public testing::Test {
   }
 
   emu::Outcome Run(std::optional<Address> base = std::nullopt) {
-    const fs::path copy =
-        fs::temp_directory_path() / ("lumavale-broken-" + std::to_string(::getpid()) + ".dll");
-    std::ofstream(copy, std::ios::binary) << file_;
     emu::Process process = AllOn();
-    process.plugin = copy;
+    process.pluginBytes.assign(file_.begin(), file_.end());
     process.pluginBase = base;
-    emu::Outcome outcome = emu::Run(process);
-    fs::remove(copy);
-    return outcome;
+    return emu::Run(process);
   }
 
   std::string Load(std::optional<Address> base = std::nullopt) { return Run(base).error; }
@@ -554,14 +545,11 @@ TEST_F(BrokenImage, FsReachesTheTebOfTheRunningStack) {
   ASSERT_NE(entry, 0u);
   const std::uint8_t code[] = {
       0x64, 0xA1, 0x18, 0x00, 0x00, 0x00,  // mov eax, fs:[0x18]
-      0x3B, 0x60, 0x04,                    // cmp esp, [eax+4]
-      0x73, 0x0D,                          // jae no
-      0x3B, 0x60, 0x08,                    // cmp esp, [eax+8]
-      0x72, 0x08,                          // jb no
+      0x3B, 0x60, 0x04, 0x73, 0x0D,        // cmp esp, [eax+4]; jae no
+      0x3B, 0x60, 0x08, 0x72, 0x08,        // cmp esp, [eax+8]; jb no
       0xB8, 0x01, 0x00, 0x00, 0x00,        // mov eax, 1
       0xC2, 0x0C, 0x00,                    // ret 12
-      0x31, 0xC0,                          // no: xor eax, eax
-      0xC2, 0x0C, 0x00};                   // ret 12
+      0x31, 0xC0, 0xC2, 0x0C, 0x00};       // no: xor eax, eax; ret 12
   for (std::size_t i = 0; i < sizeof code; ++i) file_[entry + i] = static_cast<char>(code[i]);
   const emu::Outcome outcome = Run();
   EXPECT_EQ(outcome.error, "");
@@ -581,7 +569,7 @@ TEST(Loader, HostPagesStartWithTheRotationsProtections) {
     ASSERT_EQ(outcome.error, "");
     std::set<std::uint32_t> seen;
     for (const emu::HostPage& page : outcome.pages) {
-      EXPECT_EQ(page.protectionBefore, emu::StartProtection(page.base, rotate));
+      EXPECT_EQ(page.protectionBefore, lumavale::spans::StartProtection(page.base, rotate));
       seen.insert(page.protectionBefore);
     }
     EXPECT_EQ(seen.size(), 4u) << "every protection is met in every rotation";
@@ -593,7 +581,7 @@ TEST(Loader, HostPagesStartWithTheRotationsProtections) {
 TEST(Loader, StoreToPageNotWritableStopsTheRun) {
   emu::Process process = AllOn(0);
   const Address first = kLumavaleRows[0].address;
-  ASSERT_EQ(emu::StartProtection(first & ~(emu::kPageSize - 1), 0), emu::kPageExecuteRead);
+  ASSERT_EQ(lumavale::spans::StartProtection(first & ~(emu::kPageSize - 1), 0), emu::kPageExecuteRead);
   process.protectPretends = {first};
   char expected[64];
   std::snprintf(expected, sizeof expected, "store to a page not writable at 0x%08X", first);

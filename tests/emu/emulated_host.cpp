@@ -32,9 +32,7 @@ void PrintTable(const emu::Outcome& outcome) {
                               [&](emu::Address address) { return outcome.After(address); }, pages);
 }
 
-emu::Address Number(const char* text) {
-  return static_cast<emu::Address>(std::strtoul(text, nullptr, 0));
-}
+emu::Address Number(const char* text) { return static_cast<emu::Address>(std::strtoul(text, nullptr, 0)); }
 
 }  // namespace
 
@@ -69,9 +67,8 @@ int main(int argc, char** argv) {
   process.plugin = plugin;
   process.modulePath = kDirectory + process.plugin.filename().string();
   if (settings != nullptr) {
-    std::ifstream file(settings, std::ios::binary);
     std::ostringstream text;
-    if (!(text << file.rdbuf())) {
+    if (!(text << std::ifstream(settings, std::ios::binary).rdbuf())) {
       std::fprintf(stderr, "cannot read %s\n", settings);
       return 2;
     }

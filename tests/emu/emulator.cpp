@@ -22,13 +22,11 @@ constexpr Address kStackLimit = 0x7FF00000;
 constexpr Address kStackSize = 0x40000;
 constexpr Address kStackTop = kStackLimit + kStackSize;
 constexpr Address kStubPage = 0x7FFC0000;
-// DllMain returns here; the run stops on reaching it.
-constexpr Address kReturnAddress = kStubPage + 0xFF0;
+constexpr Address kReturnAddress = kStubPage + 0xFF0;  // DllMain returns here; the run stops there
 constexpr Address kTeb = 0x7FFDE000;
 constexpr Address kGdt = 0x7FFDF000;
 constexpr Address kStubSpacing = 0x10;
-// DllMain's reasons, in the order the loader gives them.
-constexpr std::uint32_t kReasons[] = {1, 2, 3, 0};
+constexpr std::uint32_t kReasons[] = {1, 2, 3, 0};  // DllMain's, in the order the loader gives them
 // What GetModuleFileNameA tells for the host's own handle.
 constexpr char kHostPath[] = "C:\\Game\\game.exe";
 
@@ -221,43 +219,21 @@ Mapped LayOut(const Bytes& file, std::optional<Address> wantedBase) {
 
 // --- The process -------------------------------------------------------------------
 
-// The host pages besides the header: the probe byte's and the patched spans'.
-const std::vector<Address>& HostPages() {
-  static const std::vector<Address> pages = [] {
-    std::vector<Address> all = {PageOf(kProbeAddress)};
-    for (const Address page : spans::Pages()) all.push_back(page);
-    return all;
-  }();
-  return pages;
-}
-
-// Distinct from every byte value the plug-in stores as a switch, so a store shows.
-std::uint8_t Sentinel(Address address) {
-  return static_cast<std::uint8_t>(0xA0 | ((address * 7) & 0x1F));
-}
-
-std::uint32_t StartProtectionAt(std::size_t index, int rotate) {
-  constexpr std::uint32_t kRotation[] = {kPageReadOnly, kPageExecuteRead, kPageReadWrite,
-                                         kPageExecuteReadWrite};
-  return kRotation[(index + static_cast<std::size_t>(rotate)) % std::size(kRotation)];
-}
-
 class Machine {
  public:
   Machine(const Process& process, Outcome& outcome) : process_(process), outcome_(outcome) {}
-  ~Machine() {
-    if (uc_ != nullptr) uc_close(uc_);
-  }
+  ~Machine() { if (uc_ != nullptr) uc_close(uc_); }
   Machine(const Machine&) = delete;
   Machine& operator=(const Machine&) = delete;
 
   void Start() {
-    std::ostringstream bytes;
-    if (!(bytes << std::ifstream(process_.plugin, std::ios::binary).rdbuf())) {
+    Bytes file = process_.pluginBytes;
+    std::ostringstream text;
+    if (file.empty() && !(text << std::ifstream(process_.plugin, std::ios::binary).rdbuf())) {
       throw std::runtime_error("cannot read " + process_.plugin.string());
     }
-    const std::string text = bytes.str();
-    image_ = LayOut(Bytes(text.begin(), text.end()), process_.pluginBase);
+    if (file.empty()) file.assign(text.view().begin(), text.view().end());
+    image_ = LayOut(file, process_.pluginBase);
     outcome_.pluginBase = image_.base;
 
     Check(uc_open(UC_ARCH_X86, UC_MODE_32, &uc_), "opening Unicorn");
@@ -351,15 +327,14 @@ class Machine {
     Map(process_.hostBase, kPageSize, kPageReadOnly, header);
     outcome_.pages.push_back({process_.hostBase, true, {}, {}, 0, 0});
 
-    for (std::size_t i = 0; i < HostPages().size(); ++i) {
-      const Address page = HostPages()[i];
+    for (const Address page : spans::HostPages()) {
       const bool mapped = process_.unmappedPages.count(page) == 0;
       outcome_.pages.push_back({page, mapped, {}, {}, 0, 0});
       if (!mapped) continue;
       Bytes bytes(kPageSize);
-      for (Address at = 0; at < kPageSize; ++at) bytes[at] = Sentinel(page + at);
+      for (Address at = 0; at < kPageSize; ++at) bytes[at] = spans::Sentinel(page + at);
       if (PageOf(kProbeAddress) == page) bytes[kProbeAddress - page] = process_.probeByte;
-      Map(page, kPageSize, StartProtectionAt(i, process_.rotate), bytes);
+      Map(page, kPageSize, spans::StartProtection(page, process_.rotate), bytes);
     }
   }
 
@@ -418,9 +393,7 @@ class Machine {
     return value;
   }
   void SetReg(int reg, std::uint32_t value) { uc_reg_write(uc_, reg, &value); }
-  bool Read(Address address, void* to, std::size_t size) {
-    return uc_mem_read(uc_, address, to, size) == UC_ERR_OK;
-  }
+  bool Read(Address at, void* to, std::size_t size) { return uc_mem_read(uc_, at, to, size) == UC_ERR_OK; }
 
   // The NUL-terminated string at `address`; a wide one (UTF-16) as UTF-8.
   std::optional<std::string> Text(Address address, bool wide = false) {
@@ -452,11 +425,8 @@ class Machine {
 
   void Serve(Address stub) {
     const Stub& known = kStubs[(stub - kStubPage) / kStubSpacing];
-    Call call;
-    call.reason = reason_;
-    call.function = known.name;
-    call.storesBefore = outcome_.stores.size();
-    call.readsBefore = outcome_.reads.size();
+    Call call{.reason = reason_, .function = known.name, .storesBefore = outcome_.stores.size(),
+              .readsBefore = outcome_.reads.size()};
     call.args.resize(known.argumentBytes / 4);
     if (!Read(Reg(UC_X86_REG_ESP) + 4, call.args.data(), known.argumentBytes)) {
       return Fault(call.function + ": arguments unreadable");
@@ -465,11 +435,9 @@ class Machine {
       if (call.function.starts_with("GetModuleFileName")) {
         call.result = ModuleFileName(call);
       } else if (call.function == "GetModuleHandleA") {
-        if (call.args[0] == 0) {
-          call.result = process_.hostBase;
-        } else {
-          call.text.push_back(Text(call.args[0]).value_or("?"));
-        }
+        // Only the host's own handle is given; another module's name is kept.
+        if (call.args[0] != 0) call.text.push_back(Text(call.args[0]).value_or("?"));
+        call.result = call.args[0] == 0 ? process_.hostBase : 0;
       } else if (call.function.starts_with("GetPrivateProfileInt")) {
         call.result = ProfileInt(call);
       } else if (call.function.starts_with("GetPrivateProfileString")) {
@@ -585,8 +553,7 @@ class Machine {
     const auto width = static_cast<std::uint32_t>(size);
     if (type == UC_MEM_WRITE) {
       const std::uint64_t mask = width >= 8 ? ~0ull : (1ull << (8 * width)) - 1;
-      machine.outcome_.stores.push_back(
-          {machine.reason_, at, width, static_cast<std::uint64_t>(value) & mask});
+      machine.outcome_.stores.push_back({machine.reason_, at, width, static_cast<std::uint64_t>(value) & mask});
     } else {
       machine.outcome_.reads.push_back({machine.reason_, at, width, 0});
     }
@@ -631,13 +598,6 @@ std::uint8_t ByteOf(const std::vector<HostPage>& pages, Address address, bool af
 }
 
 }  // namespace
-
-std::uint32_t StartProtection(Address page, int rotate) {
-  for (std::size_t i = 0; i < HostPages().size(); ++i) {
-    if (HostPages()[i] == page) return StartProtectionAt(i, rotate);
-  }
-  return kPageReadOnly;  // the header page
-}
 
 std::uint8_t Outcome::Before(Address address) const { return ByteOf(pages, address, false); }
 std::uint8_t Outcome::After(Address address) const { return ByteOf(pages, address, true); }

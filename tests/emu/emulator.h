@@ -31,13 +31,12 @@ inline constexpr std::uint32_t kPageExecuteRead = 0x20;
 inline constexpr std::uint32_t kPageExecuteReadWrite = 0x40;
 
 struct Process {
-  // The DLL and where it goes (nullopt: its preferred base).
+  // The DLL (its bytes, or else its file) and where it goes (nullopt: its preferred base).
   std::filesystem::path plugin;
+  Bytes pluginBytes;
   std::optional<Address> pluginBase;
 
-  // The plug-in's path (UTF-8): GetModuleFileNameW gives it, GetModuleFileNameA gives
-  // a '?' for every unit outside ASCII.
-  std::string modulePath = "C:\\Game\\Lumavale.asi";
+  std::string modulePath = "C:\\Game\\Lumavale.asi";  // the plug-in's path, in UTF-8
   bool moduleNameFails = false;
 
   // Profile files by Windows path (UTF-8, compared without case); absent files read
@@ -52,27 +51,22 @@ struct Process {
   std::uint32_t newHeader = 0x80;  // e_lfanew
 
   std::uint8_t probeByte = 0xE9;
-  // Shifts which protection each host page starts with.
-  int rotate = 0;
-  // VirtualProtect fails for a span starting at any of these addresses.
-  std::set<Address> protectFails;
-  // VirtualProtect claims success for a span starting here, yet changes nothing.
-  std::set<Address> protectPretends;
-  // Host pages left out of the process.
-  std::set<Address> unmappedPages;
+  int rotate = 0;  // shifts which protection each host page starts with
+  std::set<Address> protectFails;  // VirtualProtect fails for a span starting at any of these
+  std::set<Address> protectPretends;  // it claims success for a span starting here, yet changes nothing
+  std::set<Address> unmappedPages;  // host pages left out of the process
 
-  // Instructions allowed to each DllMain call before it counts as a hang.
-  std::uint64_t budget = 2'000'000;
+  std::uint64_t budget = 2'000'000;  // instructions for each DllMain call before it counts as a hang
 };
 
 struct Call {
   std::uint32_t reason = 0;  // the DllMain call it came from
-  std::string function;
-  std::vector<std::uint32_t> args;  // as pushed
-  std::vector<std::string> text;    // the string arguments, read from emulated memory (wide ones as UTF-8)
+  std::string function{};
+  std::vector<std::uint32_t> args{};  // as pushed
+  std::vector<std::string> text{};    // the string arguments, read from emulated memory (wide ones as UTF-8)
   std::uint32_t result = 0;
-  std::string out;                         // text written back to the caller's buffer (likewise)
-  std::optional<std::uint32_t> previous;   // VirtualProtect's out-parameter, when written
+  std::string out{};                         // text written back to the caller's buffer (likewise)
+  std::optional<std::uint32_t> previous{};   // VirtualProtect's out-parameter, when written
   // How many stores and reads were recorded before this call, to place it among them.
   std::size_t storesBefore = 0;
   std::size_t readsBefore = 0;
@@ -108,9 +102,6 @@ struct Outcome {
   std::uint8_t Before(Address address) const;
   std::uint8_t After(Address address) const;
 };
-
-// The protection a host page starts with in a process of the given rotation.
-std::uint32_t StartProtection(Address page, int rotate);
 
 // Loads the DLL into a fresh process, calls its entry with every reason and tells
 // what happened.

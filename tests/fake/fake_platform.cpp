@@ -16,14 +16,18 @@
 namespace lumavale {
 namespace {
 
-// The text of `file`, empty when there is no such file. A wide read is recorded with
-// " (wide)" after the file.
-std::string_view Text(const std::string& section, const std::string& key, const std::string& file,
-                      bool wide = false) {
+std::string Utf8(const char* text) { return text; }
+std::string Utf8(const char16_t* text) { return utf::Utf8(text); }
+
+// A profile read, narrow or wide, recorded ("section/key@file", and " (wide)" after a
+// wide one): the text of `file`, read as KERNEL32 reads it; none when there is no file.
+template <typename Unit>
+profile::Profile Read(const Unit* section, const Unit* key, const Unit* file) {
   fake::Platform& state = fake::State();
-  state.profileReads.push_back(section + "/" + key + "@" + file + (wide ? " (wide)" : ""));
-  const auto found = state.files.find(file);
-  return found == state.files.end() ? std::string_view() : found->second;
+  const auto found = state.files.find(Utf8(file));
+  const char* const wide = sizeof(Unit) > 1 ? " (wide)" : "";
+  state.profileReads.push_back(Utf8(section) + "/" + Utf8(key) + "@" + Utf8(file) + wide);
+  return profile::Profile(found == state.files.end() ? std::string_view() : found->second);
 }
 
 // Copies at most size-1 units and a NUL, as the profile reads do.
@@ -40,8 +44,6 @@ std::uint32_t ModuleFileName(const std::basic_string<Unit>& path, Unit* buffer, 
   CopyCut(path, buffer, size);
   return path.size() >= size ? size : static_cast<std::uint32_t>(path.size());
 }
-
-std::string Utf8(const char16_t* text) { return utf::Utf8(text); }
 
 }  // namespace
 
@@ -62,28 +64,24 @@ std::uint32_t PluginModuleFileName(char16_t* buffer, std::uint32_t size) {
   return ModuleFileName(utf::Utf16(fake::State().moduleFileName), buffer, size);
 }
 
-std::uint32_t ProfileInt(const char* section, const char* key, std::int32_t defaultValue,
-                         const char* file) {
-  return profile::Profile(Text(section, key, file)).Int(section, key, defaultValue);
+std::uint32_t ProfileInt(const char* section, const char* key, std::int32_t defaultValue, const char* file) {
+  return Read(section, key, file).Int(section, key, defaultValue);
 }
 
 void ProfileString(const char* section, const char* key, const char* defaultText, char* buffer,
                    std::uint32_t size, const char* file) {
-  CopyCut(profile::Profile(Text(section, key, file)).String(section, key, defaultText, size), buffer,
-          size);
+  CopyCut(Read(section, key, file).String(section, key, defaultText, size), buffer, size);
 }
 
 std::uint32_t ProfileInt(const char16_t* section, const char16_t* key, std::int32_t defaultValue,
                          const char16_t* file) {
-  return profile::Profile(Text(Utf8(section), Utf8(key), Utf8(file), true))
-      .Int(Utf8(section), Utf8(key), defaultValue);
+  return Read(section, key, file).Int(Utf8(section), Utf8(key), defaultValue);
 }
 
 void ProfileString(const char16_t* section, const char16_t* key, const char16_t* defaultText,
                    char16_t* buffer, std::uint32_t size, const char16_t* file) {
-  const std::string value = profile::Profile(Text(Utf8(section), Utf8(key), Utf8(file), true))
-                                .String(Utf8(section), Utf8(key), Utf8(defaultText), size);
-  CopyCut(utf::Utf16(value), buffer, size);
+  CopyCut(utf::Utf16(Read(section, key, file).String(Utf8(section), Utf8(key), Utf8(defaultText), size)),
+          buffer, size);
 }
 
 bool ChangeProtection(HostAddress address, std::uint32_t size, std::uint32_t protection,

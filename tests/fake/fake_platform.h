@@ -39,8 +39,8 @@ struct Platform {
   std::string moduleFileName = "C:\\Games\\Host\\scripts\\Lumavale.asi";
   // Files by path (UTF-8), with their text. The profile reads read these through the profile
   // reader, as KERNEL32 reads the text; a file not here has no keys at all.
-  std::map<std::string, std::string> files;
-  std::set<HostAddress> failingProtection;  // spans whose protection change fails
+  std::map<std::string, std::string> files{};
+  std::set<HostAddress> failingProtection{};  // spans whose protection change fails
   std::uint32_t reportedProtection = 0x20;  // what a successful change reports as previous
   HostAddress hostImageBase = 0;
   std::chrono::milliseconds hostImageBaseDelay{0};  // widens races in thread tests
@@ -49,23 +49,24 @@ struct Platform {
   // also be read) but are never read, other things that bear a name (folders, links
   // that lead nowhere), the folder a relative path starts from, and whether the
   // console is the program's own. The program's own path is `moduleFileName`.
-  std::set<std::string> existingFiles;
-  std::map<std::string, check::system::Kind> otherThings;
+  std::set<std::string> existingFiles{};
+  std::map<std::string, check::system::Kind> otherThings{};
   std::string currentFolder = "C:\\Users\\Player\\";
   bool ownConsole = false;
-  std::vector<Program> programs;
+  std::vector<Program> programs{};
 
   // What happened, in order.
-  std::vector<std::string> profileReads;  // "section/key@file", and " (wide)" for a wide read
-  std::vector<ProtectionCall> protectionCalls;
+  std::vector<std::string> profileReads{};  // "section/key@file", and " (wide)" for a wide read
+  std::vector<ProtectionCall> protectionCalls{};
   int hostImageBaseCalls = 0;
-  std::vector<std::uint32_t> opened;  // the programs opened for reading, by id
-  std::vector<std::pair<std::uint32_t, std::uint32_t>> programReads;  // (address, size)
-  std::string out;         // everything written to standard output
+  std::vector<std::uint32_t> opened{};  // the programs opened for reading, by id
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> programReads{};  // (address, size)
+  std::string out{};       // everything written to standard output
   int enterWaits = 0;
 };
 
-// The state behind the platform functions; tests reset it with `State() = {}`.
+// The state behind the platform functions; tests reset it with `State() = {}`, or
+// set it anew by member (`State() = {.files = ...}`): every member has a default.
 Platform& State();
 
 }  // namespace lumavale::fake

@@ -14,41 +14,18 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
+#include <iterator>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "span_table.h"
-
-namespace {
-
-using Address = std::uintptr_t;
-
-using Span = LumavaleRow;
-constexpr Address kImageBase = LUMAVALE_HOST_IMAGE_BASE;
-constexpr Address kProbeAddress = LUMAVALE_PROBE_ADDRESS;
-constexpr std::size_t kPageSize = 0x1000;
-// Bytes shown and guarded on each side of a span.
-constexpr std::size_t kPad = 8;
-
-// The pages whose bytes and protection are watched: the header (read for the host
-// key), the probe byte's page and the span pages.
-const std::vector<Address> kWatchedPages = [] {
-  std::vector<Address> pages = {kImageBase, kProbeAddress & ~Address{0xFFF}};
-  for (const std::uint32_t page : lumavale::spans::Pages()) pages.push_back(page);
-  return pages;
-}();
-
-// Given in turn to the probe and span pages (the header keeps its own), so that each
-// protection is met; --rotate shifts the assignment.
-constexpr DWORD kProtections[] = {PAGE_READONLY, PAGE_EXECUTE_READ, PAGE_READWRITE,
-                                  PAGE_EXECUTE_READWRITE};
-
-}  // namespace
 
 // The linker puts ".init" first in .text, ahead of all code, so the probe address
 // falls in this block and planting a byte there cannot hit an instruction.
@@ -58,6 +35,22 @@ __attribute__((used)) unsigned char highSpace[0x7C0000];
 
 namespace {
 
+namespace spans = lumavale::spans;
+using Address = std::uintptr_t;
+using Span = LumavaleRow;
+constexpr Address kImageBase = LUMAVALE_HOST_IMAGE_BASE;
+constexpr Address kProbeAddress = LUMAVALE_PROBE_ADDRESS;
+constexpr std::size_t kPageSize = 0x1000;
+constexpr std::size_t kPad = 8;  // bytes shown and guarded on each side of a span
+
+// The pages whose bytes and protection are watched: the header (read for the host
+// key), then the probe byte's page and the span pages.
+const std::vector<Address> kWatchedPages = [] {
+  std::vector<Address> pages = {kImageBase};
+  for (const std::uint32_t page : spans::HostPages()) pages.push_back(page);
+  return pages;
+}();
+
 unsigned char* At(Address address) { return reinterpret_cast<unsigned char*>(address); }
 
 bool Inside(Address first, std::size_t size, const void* block, std::size_t blockSize) {
@@ -66,19 +59,15 @@ bool Inside(Address first, std::size_t size, const void* block, std::size_t bloc
 }
 
 bool LayoutCoversEverything() {
-  if (!Inside(kProbeAddress, 1, lowSpace, sizeof lowSpace)) return false;
-  for (const Span& span : kLumavaleRows) {
-    if (!Inside(span.address - kPad, span.width + 2 * kPad, highSpace, sizeof highSpace)) {
-      return false;
-    }
-  }
-  return true;
+  return Inside(kProbeAddress, 1, lowSpace, sizeof lowSpace) &&
+         std::all_of(std::begin(kLumavaleRows), std::end(kLumavaleRows), [](const Span& span) {
+           return Inside(span.address - kPad, span.width + 2 * kPad, highSpace, sizeof highSpace);
+         });
 }
 
 DWORD ProtectionOf(Address page) {
   MEMORY_BASIC_INFORMATION info{};
-  if (VirtualQuery(At(page), &info, sizeof info) == 0) return 0;
-  return info.Protect;
+  return VirtualQuery(At(page), &info, sizeof info) == 0 ? 0 : info.Protect;
 }
 
 bool Protect(Address address, std::size_t size, DWORD protection) {
@@ -94,85 +83,58 @@ bool PokeBytes(Address address, const void* bytes, std::size_t size) {
   return Protect(address, size, previous);
 }
 
-// Distinct from every byte the plug-in stores, so a store always shows.
-unsigned char Sentinel(Address address) {
-  return static_cast<unsigned char>(0xA0 | ((address * 7) & 0x1F));
+std::string HexByte(unsigned char byte) {
+  char pair[3];
+  std::snprintf(pair, sizeof pair, "%02X", byte);
+  return pair;
 }
 
+// The watched pages' bytes by address, and their protections in order.
 struct Snapshot {
-  std::vector<unsigned char> bytes;  // every watched page, in order
+  std::map<Address, unsigned char> bytes;
   std::vector<DWORD> protections;
+
+  // `size` bytes from `first` in hexadecimal.
+  std::string Hex(Address first, std::size_t size) const {
+    std::string text;
+    for (Address at = first; at < first + size; ++at) text += HexByte(bytes.at(at));
+    return text;
+  }
 };
 
 Snapshot Take() {
   Snapshot snapshot;
   for (const Address page : kWatchedPages) {
-    snapshot.bytes.insert(snapshot.bytes.end(), At(page), At(page) + kPageSize);
+    for (Address at = page; at < page + kPageSize; ++at) snapshot.bytes[at] = *At(at);
     snapshot.protections.push_back(ProtectionOf(page));
   }
   return snapshot;
 }
 
-unsigned char ByteAt(const Snapshot& snapshot, Address address) {
-  for (std::size_t i = 0; i < std::size(kWatchedPages); ++i) {
-    if (address - kWatchedPages[i] < kPageSize) {
-      return snapshot.bytes[i * kPageSize + (address - kWatchedPages[i])];
-    }
-  }
-  std::fprintf(stderr, "address %08lX is not watched\n", static_cast<unsigned long>(address));
-  std::exit(3);
-}
-
 bool InSomeSpan(Address address) {
-  for (const Span& span : kLumavaleRows) {
-    if (address - span.address < span.width) return true;
-  }
-  return false;
+  return std::any_of(std::begin(kLumavaleRows), std::end(kLumavaleRows),
+                     [&](const Span& span) { return address - span.address < span.width; });
 }
 
-// Counts differing bytes of the watched pages; the spans themselves are skipped
-// unless `withSpans`.
-unsigned long CountChanges(const Snapshot& a, const Snapshot& b, std::size_t pageIndex,
-                           bool withSpans) {
+// Counts the bytes of `page` that differ; the spans themselves are skipped unless
+// `withSpans`.
+unsigned long CountChanges(const Snapshot& a, const Snapshot& b, Address page, bool withSpans) {
   unsigned long count = 0;
-  for (std::size_t i = 0; i < kPageSize; ++i) {
-    const std::size_t at = pageIndex * kPageSize + i;
-    if (a.bytes[at] == b.bytes[at]) continue;
-    if (withSpans || !InSomeSpan(kWatchedPages[pageIndex] + i)) ++count;
+  for (Address at = page; at < page + kPageSize; ++at) {
+    if (a.bytes.at(at) != b.bytes.at(at) && (withSpans || !InSomeSpan(at))) ++count;
   }
   return count;
 }
 
-std::string Hex(const Snapshot& snapshot, Address first, std::size_t size) {
-  std::string text;
-  char pair[3];
-  for (std::size_t i = 0; i < size; ++i) {
-    std::snprintf(pair, sizeof pair, "%02X", ByteAt(snapshot, first + i));
-    text += pair;
-  }
-  return text;
-}
-
-// A wide value as the plug-in narrows it before reading a number: units outside
-// ASCII become '?'.
-std::string HexText(const wchar_t* text) {
-  std::string hex;
-  char pair[3];
-  for (const wchar_t* c = text; *c != L'\0'; ++c) {
-    std::snprintf(pair, sizeof pair, "%02X", *c < 0x80 ? static_cast<unsigned>(*c) : 0x3Fu);
-    hex += pair;
-  }
-  return hex.empty() ? "-" : hex;
-}
-
-// Options, sections, keys and numbers are ASCII.
+// Options, sections, keys and numbers are ASCII; so are the numbers the plug-in reads
+// out of a wide value, which it narrows first with '?' for every unit outside ASCII.
 std::string Narrow(const wchar_t* text) {
   std::string narrow;
   for (; *text != L'\0'; ++text) narrow += *text < 0x80 ? static_cast<char>(*text) : '?';
   return narrow;
 }
 
-unsigned long Number(const char* text) { return std::strtoul(text, nullptr, 0); }
+unsigned long Number(const wchar_t* text) { return std::wcstoul(text, nullptr, 0); }
 
 // The wide reads: a settings file's path may hold what the ANSI code page lacks.
 int ReadProfile(int argc, wchar_t** argv) {
@@ -187,11 +149,13 @@ int ReadProfile(int argc, wchar_t** argv) {
     } else if (mode == "--read-string" && i + 5 < argc) {
       // SIZE is the size handed to the call; the extra unit keeps the text ended
       // whatever the call does.
-      std::vector<wchar_t> buffer(std::wcstoul(argv[i + 5], nullptr, 0) + 1, L'\0');
+      std::vector<wchar_t> buffer(Number(argv[i + 5]) + 1, L'\0');
       GetPrivateProfileStringW(argv[i + 2], argv[i + 3], argv[i + 4], buffer.data(),
                                static_cast<DWORD>(buffer.size() - 1), argv[i + 1]);
+      std::string hex;
+      for (const char c : Narrow(buffer.data())) hex += HexByte(static_cast<unsigned char>(c));
       std::printf("string %s %s %s\n", Narrow(argv[i + 2]).c_str(), Narrow(argv[i + 3]).c_str(),
-                  HexText(buffer.data()).c_str());
+                  hex.empty() ? "-" : hex.c_str());
       i += 6;
     } else {
       std::fprintf(stderr, "bad read request at \"%s\"\n", mode.c_str());
@@ -204,30 +168,30 @@ int ReadProfile(int argc, wchar_t** argv) {
 DWORD WINAPI Idle(LPVOID) { return 0; }
 
 void PrintTable(const Snapshot& before, const Snapshot& after) {
-  std::vector<lumavale::spans::PageProtections> pages;
+  std::vector<spans::PageProtections> pages;
   for (std::size_t i = 0; i < std::size(kWatchedPages); ++i) {
     pages.push_back({static_cast<std::uint32_t>(kWatchedPages[i]), before.protections[i], after.protections[i]});
   }
-  lumavale::spans::PrintTable([&](Address address) { return ByteAt(before, address); },
-                              [&](Address address) { return ByteAt(after, address); }, pages);
+  spans::PrintTable([&](Address address) { return before.bytes.at(address); },
+                    [&](Address address) { return after.bytes.at(address); }, pages);
 }
 
 void PrintRecords(const Snapshot& before, const Snapshot& after, const Snapshot& final) {
   for (const Span& span : kLumavaleRows) {
     const Address first = span.address - kPad;
     const std::size_t size = span.width + 2 * kPad;
-    std::printf("span %d %08lX %u %u %s %s %s\n", span.row,
-                static_cast<unsigned long>(span.address), static_cast<unsigned>(span.width),
-                static_cast<unsigned>(kPad), Hex(before, first, size).c_str(),
-                Hex(after, first, size).c_str(), Hex(final, first, size).c_str());
+    std::printf("span %d %08lX %u %u %s %s %s\n", span.row, static_cast<unsigned long>(span.address),
+                static_cast<unsigned>(span.width), static_cast<unsigned>(kPad), before.Hex(first, size).c_str(),
+                after.Hex(first, size).c_str(), final.Hex(first, size).c_str());
   }
   for (std::size_t i = 0; i < std::size(kWatchedPages); ++i) {
-    std::printf("page %08lX %lX %lX %lX %lu %lu\n", static_cast<unsigned long>(kWatchedPages[i]),
-                before.protections[i], after.protections[i], final.protections[i],
-                CountChanges(before, after, i, false), CountChanges(after, final, i, true));
+    const Address page = kWatchedPages[i];
+    std::printf("page %08lX %lX %lX %lX %lu %lu\n", static_cast<unsigned long>(page), before.protections[i],
+                after.protections[i], final.protections[i], CountChanges(before, after, page, false),
+                CountChanges(after, final, page, true));
   }
-  std::printf("probe %s %s %s\n", Hex(before, kProbeAddress, 1).c_str(),
-              Hex(after, kProbeAddress, 1).c_str(), Hex(final, kProbeAddress, 1).c_str());
+  std::printf("probe %s %s %s\n", before.Hex(kProbeAddress, 1).c_str(), after.Hex(kProbeAddress, 1).c_str(),
+              final.Hex(kProbeAddress, 1).c_str());
 }
 
 }  // namespace
@@ -237,18 +201,18 @@ int wmain(int argc, wchar_t** argv) {
 
   long entryKey = -1;
   int probeByte = -1;
-  std::size_t rotate = 0;
+  int rotate = 0;
   bool table = false;
   const wchar_t* plugin = nullptr;
   const wchar_t* stopFile = nullptr;
   for (int i = 1; i < argc; ++i) {
     const std::string option = Narrow(argv[i]);
     if (option == "--entry" && i + 1 < argc) {
-      entryKey = static_cast<long>(Number(Narrow(argv[++i]).c_str()));
+      entryKey = static_cast<long>(Number(argv[++i]));
     } else if (option == "--probe-byte" && i + 1 < argc) {
-      probeByte = static_cast<int>(Number(Narrow(argv[++i]).c_str()) & 0xFF);
+      probeByte = static_cast<int>(Number(argv[++i]) & 0xFF);
     } else if (option == "--rotate" && i + 1 < argc) {
-      rotate = Number(Narrow(argv[++i]).c_str());
+      rotate = static_cast<int>(Number(argv[++i]));
     } else if (option == "--table") {
       table = true;
     } else if (option == "--wait-for" && i + 1 < argc) {
@@ -258,9 +222,7 @@ int wmain(int argc, wchar_t** argv) {
     }
   }
   if (plugin == nullptr) {
-    std::fprintf(stderr,
-                 "usage: standin_host [--entry KEY] [--probe-byte B] [--rotate N] "
-                 "[--table] PLUGIN\n");
+    std::fprintf(stderr, "usage: standin_host [--entry KEY] [--probe-byte B] [--rotate N] [--table] PLUGIN\n");
     return 2;
   }
   if (!LayoutCoversEverything() ||
@@ -283,12 +245,11 @@ int wmain(int argc, wchar_t** argv) {
   }
   for (const Span& span : kLumavaleRows) {
     for (Address a = span.address - kPad; a < span.address + span.width + kPad; ++a) {
-      *At(a) = Sentinel(a);
+      *At(a) = spans::Sentinel(static_cast<std::uint32_t>(a));
     }
   }
-  for (std::size_t i = 1; i < std::size(kWatchedPages); ++i) {
-    const DWORD protection = kProtections[(i - 1 + rotate) % std::size(kProtections)];
-    prepared = Protect(kWatchedPages[i], kPageSize, protection) && prepared;
+  for (const std::uint32_t page : spans::HostPages()) {
+    prepared = Protect(page, kPageSize, spans::StartProtection(page, rotate)) && prepared;
   }
   if (!prepared) {
     std::fprintf(stderr, "could not prepare the image: error %lu\n", GetLastError());

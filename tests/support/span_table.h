@@ -3,9 +3,9 @@
 // and after the load and what they mean to the game, then each watched page's
 // protection before and after.
 
+#include <bit>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -39,8 +39,7 @@ void PrintTable(Before before, After after, const std::vector<PageProtections>& 
   std::printf("%-3s  %-10s  %-5s  %-17s  %-24s  %-24s  %s\n", "row", "address", "width",
               "condition", "bytes before", "bytes after", "value");
   for (const LumavaleRow& row : kLumavaleRows) {
-    std::string was;
-    std::string now;
+    std::string was, now;
     std::uint32_t bits = 0;
     char pair[4];
     for (std::uint32_t i = 0; i < row.width; ++i) {
@@ -52,10 +51,8 @@ void PrintTable(Before before, After after, const std::vector<PageProtections>& 
     }
     std::string meaning = was == now ? "untouched" : "on";
     if (StoresAmount(row) && was != now) {
-      float value = 0;
-      std::memcpy(&value, &bits, sizeof value);
       char text[32];
-      std::snprintf(text, sizeof text, "%g", static_cast<double>(value));
+      std::snprintf(text, sizeof text, "%g", static_cast<double>(std::bit_cast<float>(bits)));
       meaning = text;
     } else if (!StoresAmount(row) && was == now) {
       meaning = "off (untouched)";

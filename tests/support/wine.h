@@ -11,13 +11,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <tuple>
-#include <utility>
 #include <iostream>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 namespace lumavale::wine {
@@ -29,10 +30,9 @@ struct Run {
 
 namespace detail {
 
-// Starts `argv` in `directory` with Wine's environment; its standard output (and
-// standard error too when `withErrors`) comes out of the returned descriptor.
-inline std::pair<pid_t, int> Start(std::vector<std::string> argv, const std::filesystem::path& directory,
-                                   bool withErrors) {
+// Starts `argv` in `directory` with Wine's environment; its standard output comes out
+// of the returned descriptor.
+inline std::pair<pid_t, int> Start(std::vector<std::string> argv, const std::filesystem::path& directory) {
   int pipeEnds[2];
   if (pipe(pipeEnds) != 0) return {-1, -1};
   const pid_t child = fork();
@@ -42,7 +42,7 @@ inline std::pair<pid_t, int> Start(std::vector<std::string> argv, const std::fil
     // own services may outlive the program: they must not hold the test's output.
     const int nothing = open("/dev/null", O_RDWR);
     if (nothing >= 0) dup2(nothing, STDIN_FILENO);
-    dup2(withErrors ? pipeEnds[1] : nothing, STDERR_FILENO);
+    dup2(nothing, STDERR_FILENO);
     close(pipeEnds[0]);
     close(pipeEnds[1]);
     if (chdir(directory.c_str()) != 0) _exit(126);
@@ -80,24 +80,26 @@ inline int Wait(pid_t child) {
   return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-// Runs `argv` in `directory` with Wine's environment, collecting standard output
-// (and standard error too when `withErrors`).
-inline Run Exec(std::vector<std::string> argv, const std::filesystem::path& directory,
-                bool withErrors) {
-  const auto [child, out] = Start(std::move(argv), directory, withErrors);
+// Runs `argv` in `directory` with Wine's environment, collecting standard output.
+inline Run Exec(std::vector<std::string> argv, const std::filesystem::path& directory) {
+  const auto [child, out] = Start(std::move(argv), directory);
   if (child < 0) return {};
-  Run run;
-  run.out = ReadOut(out);
+  Run run{-1, ReadOut(out)};
   close(out);
   run.status = Wait(child);
   return run;
+}
+
+inline std::vector<std::string> WineCommand(const std::filesystem::path& exe, std::vector<std::string> args) {
+  args.insert(args.begin(), {"wine", exe.string()});
+  return args;
 }
 
 // The scripts' own rule, so that tests and scripts never disagree on it.
 inline std::string FindReason() {
   const std::string rules = LUMAVALE_SOURCE_DIR "/scripts/wine-env";
   const Run asked = Exec({"bash", "-c", "source \"$0\" && wine_unavailable", rules},
-                         std::filesystem::temp_directory_path(), false);
+                         std::filesystem::temp_directory_path());
   if (asked.status != 0) return "cannot tell whether Wine runs: " + rules + " failed";
   return asked.out.substr(0, asked.out.find('\n'));
 }
@@ -113,9 +115,7 @@ inline const std::string& UnavailableReason() {
 // Runs `wine EXE args...` in `directory` and collects its standard output.
 inline Run RunProgram(const std::filesystem::path& exe, const std::vector<std::string>& args,
                       const std::filesystem::path& directory) {
-  std::vector<std::string> argv{"wine", exe.string()};
-  argv.insert(argv.end(), args.begin(), args.end());
-  return detail::Exec(std::move(argv), directory, false);
+  return detail::Exec(detail::WineCommand(exe, args), directory);
 }
 
 // A program left running under Wine, as a game runs, until the test is done with it:
@@ -124,59 +124,43 @@ class Running {
  public:
   Running(const std::filesystem::path& exe, std::vector<std::string> args,
           const std::filesystem::path& directory, std::filesystem::path stopFile)
-      : stop_(std::move(stopFile)) {
-    std::vector<std::string> argv{"wine", exe.string()};
-    argv.insert(argv.end(), args.begin(), args.end());
-    std::tie(child_, out_) = detail::Start(std::move(argv), directory, false);
+      : stop(std::move(stopFile)) {
+    std::tie(child, out) = detail::Start(detail::WineCommand(exe, std::move(args)), directory);
   }
   Running(const Running&) = delete;
   Running& operator=(const Running&) = delete;
   ~Running() {
-    std::ofstream(stop_) << "stop\n";
-    if (out_ >= 0) close(out_);
-    detail::Wait(child_);
+    std::ofstream(stop) << "stop\n";
+    if (out >= 0) close(out);
+    detail::Wait(child);
   }
   // True once the program says it is ready.
-  bool Ready() { return out_ >= 0 && detail::ReadOut(out_, "ready").find("ready") != std::string::npos; }
+  bool Ready() { return out >= 0 && detail::ReadOut(out, "ready").find("ready") != std::string::npos; }
 
  private:
-  std::filesystem::path stop_;
-  pid_t child_ = -1;
-  int out_ = -1;
+  std::filesystem::path stop;
+  pid_t child = -1;
+  int out = -1;
 };
 
 // Wine maps drive Z: to the root of the Linux file system.
 inline std::string WindowsPath(const std::filesystem::path& path) {
   std::string text = "Z:" + path.string();
-  for (char& c : text) {
-    if (c == '/') c = '\\';
-  }
+  std::ranges::replace(text, '/', '\\');
   return text;
 }
 
-}  // namespace lumavale::wine
-
-// Skips the current test, with the reason, where Wine cannot run.
-#define LUMAVALE_SKIP_WITHOUT_WINE()                                                  \
-  do {                                                                                \
-    if (!::lumavale::wine::UnavailableReason().empty()) {                             \
-      GTEST_SKIP() << ::lumavale::wine::UnavailableReason();                          \
-    }                                                                                 \
-  } while (false)
-
-namespace lumavale::wine {
-
 // A fresh folder per test under Wine, kept when the test fails. Where Wine cannot
-// run, the test is skipped; otherwise the win32 build's files it needs must exist.
+// run, the test is skipped with the reason; otherwise the win32 build's files it
+// needs must exist.
 class Sandbox : public ::testing::Test {
  protected:
-  explicit Sandbox(std::vector<std::filesystem::path> needed) : needed_(std::move(needed)) {}
+  explicit Sandbox(std::vector<std::filesystem::path> files) : needed(std::move(files)) {}
 
   void SetUp() override {
-    LUMAVALE_SKIP_WITHOUT_WINE();
-    for (const std::filesystem::path& file : needed_) {
-      ASSERT_TRUE(std::filesystem::is_regular_file(file))
-          << file << " is missing: build the win32 preset";
+    if (!UnavailableReason().empty()) GTEST_SKIP() << UnavailableReason();
+    for (const std::filesystem::path& file : needed) {
+      ASSERT_TRUE(std::filesystem::is_regular_file(file)) << file << " is missing: build the win32 preset";
     }
     std::string pattern = (std::filesystem::temp_directory_path() / "lumavale-XXXXXX").string();
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
@@ -194,7 +178,7 @@ class Sandbox : public ::testing::Test {
   std::filesystem::path root;
 
  private:
-  std::vector<std::filesystem::path> needed_;
+  std::vector<std::filesystem::path> needed;
 };
 
 }  // namespace lumavale::wine

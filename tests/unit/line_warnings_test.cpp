@@ -38,13 +38,10 @@ struct WarningCase {
 };
 
 void PrintTo(const WarningCase& c, std::ostream* os) { *os << c.name; }
-
 class WarningCases : public ::testing::TestWithParam<WarningCase> {};
 
 TEST_P(WarningCases, FileGivesExactlyTheseWarnings) {
-  fake::State() = {};
-  fake::State().files[kFile] = GetParam().file;
-  fake::State().existingFiles.insert(std::string(kFolder) + "Lumavale.asi");
+  fake::State() = {.files = {{kFile, GetParam().file}}, .existingFiles = {std::string(kFolder) + "Lumavale.asi"}};
   const Report report = CheckSettings(kFile.c_str());
 
   const std::vector<Expected>& expected = GetParam().expected;
@@ -172,7 +169,6 @@ struct CountedCase {
 };
 
 void PrintTo(const CountedCase& c, std::ostream* os) { *os << c.name; }
-
 class CountedLineCases : public ::testing::TestWithParam<CountedCase> {};
 
 TEST_P(CountedLineCases, IsTheLineWhoseValueTheReadGives) {

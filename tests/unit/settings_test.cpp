@@ -28,8 +28,7 @@ class LocateSettingsFileCases : public ::testing::TestWithParam<LocateCase> {};
 void PrintTo(const LocateCase& c, std::ostream* os) { *os << c.name; }
 
 TEST_P(LocateSettingsFileCases, ModulePathGivesSettingsPath) {
-  fake::State() = {};
-  fake::State().moduleFileName = GetParam().modulePath;
+  fake::State() = {.moduleFileName = GetParam().modulePath};
   const SettingsPath path = LocateSettingsFile();
   EXPECT_EQ(std::string(path.text), GetParam().expected);
   // The buffer is zero beyond the path, so the reads never see stray text.
@@ -83,8 +82,7 @@ std::string FileOf(const Keys& keys) {
 
 // A fresh fake holding `files`, and the settings loaded from `path`.
 void Load(std::map<std::string, std::string> files, const SettingsPath& path = PathOf(kFile)) {
-  fake::State() = {};
-  fake::State().files = std::move(files);
+  fake::State() = {.files = std::move(files)};
   pluginSettings = {};
   LoadSettings(path);
 }
