@@ -41,7 +41,7 @@ const std::string kAllKeys =
 
 // Where things lie in the game folder, which has a "scripts" folder inside; or in a
 // folder whose name Wine's default ANSI code page cannot hold.
-enum class Place { kNowhere, kGame, kScripts, kRussian };
+enum class Place { kNowhere, kGame, kScripts, kRussian, kEmoji };
 
 struct CheckCase {
   std::string name;
@@ -124,16 +124,19 @@ class CheckerCases : public lumavale::wine::Sandbox,
     if (IsSkipped() || HasFatalFailure()) return;
     fs::create_directories(Folder(Place::kScripts));
     fs::create_directories(Folder(Place::kRussian));
+    fs::create_directories(Folder(Place::kEmoji));
   }
 
   fs::path Folder(Place place) const {
     if (place == Place::kRussian) return root / "Игры";
+    if (place == Place::kEmoji) return root / "Mods \U0001F3AE";
     return place == Place::kScripts ? root / "game" / "scripts" : root / "game";
   }
 };
 
 constexpr std::pair<const char*, Place> kMarks[] = {
-    {"@game", Place::kGame}, {"@scripts", Place::kScripts}, {"@russian", Place::kRussian}};
+    {"@game", Place::kGame}, {"@scripts", Place::kScripts}, {"@russian", Place::kRussian},
+    {"@emoji", Place::kEmoji}};
 
 // A settings file with a warning on every line after its first few.
 void WriteLargeFile(const fs::path& path, std::size_t lines, std::size_t valueLength) {
@@ -254,6 +257,8 @@ INSTANTIATE_TEST_SUITE_P(Files, CheckerCases, ::testing::ValuesIn(std::vector<Ch
      {"Settings file: @russian\\LumavaleSettings.ini\n", "-> fog: on, @4 := 01\n", "No problems found"}},
     {"DroppedFromAFolderTheAnsiCodePageCannotName", Place::kRussian, kAllKeys, Place::kRussian, Place::kScripts,
      "@russian", 0, {"Settings file: @russian\\LumavaleSettings.ini\n", "No problems found"}},
+    {"FolderWithAnEmoji", Place::kEmoji, kAllKeys, Place::kEmoji, Place::kEmoji, "", 0,
+     {"Settings file: @emoji\\LumavaleSettings.ini\n", "-> fog: on, @4 := 01\n", "No problems found"}},
     InScripts("FolderNamedLikeTheFile", "@folder", 1,
               {"it is a folder, not a file", "  @5      not written: RemoveSkyTextures is off\n"}),
     InScripts("FiveMebibytesOfOneCharacterLines", "@lines", 1, {"And 2621390 more lines with problems"}),
