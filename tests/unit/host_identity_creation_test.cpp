@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "host_image.h"
+#include "host_memory.h"
 #include "patching/host_identity.h"
 #include "patching/patch_set.h"
 #include "fake_platform.h"
@@ -29,8 +29,7 @@ using testing::ProbedHost;
 
 bool IsCompleteProbedBuild(const HostIdentity& identity) {
   return identity.displayName != nullptr && std::strcmp(identity.displayName, "Farglow.asi") == 0 &&
-         identity.titleCode == 'S' && identity.regionCode == 'U' && identity.versionMajor == 1 &&
-         identity.versionMinor == 0 && identity.patchMark == 'H' && identity.variant == 0;
+         testing::Fields(identity) == testing::Fields({nullptr, 'S', 'U', 1, 0, 0, 0, 'H', 0});
 }
 
 // Runs `child` in a forked process, which passes when it reaches its end.
@@ -57,11 +56,7 @@ TEST(HostIdentityCreation, UnknownHostLeavesFieldsZeroAndIsStillPatched) {
     ApplyPatchSet({true, 0.8f, 1.25f, false, false});
     const HostIdentity& identity = GetHostIdentity();
     if (std::strcmp(identity.displayName, "Farglow.asi") != 0) Finish("displayName not set");
-    if (identity.titleCode != 0 || identity.regionCode != 0 || identity.versionMajor != 0 ||
-        identity.versionMinor != 0 || identity.revisionMajor != 0 || identity.revisionMinor != 0 ||
-        identity.patchMark != 0 || identity.variant != 0) {
-      Finish("an identification field is set for an unknown host");
-    }
+    if (testing::Fields(identity) != testing::Fields({})) Finish("an identification field is set for an unknown host");
     if (HostMemory::Read(row.address, 4) != testing::LittleEndian(row.constant, 4)) {
       Finish("row 1 not written for an unknown host");
     }

@@ -1,15 +1,18 @@
 #pragma once
 // Real, writable memory at the host's absolute addresses, so the real store code
-// runs in native tests. Position-independent test programs leave these low
-// addresses free.
+// runs in native tests (position-independent test programs leave these low
+// addresses free), and a host image header written there.
 
 #include <sys/mman.h>
 
 #include <cstdint>
 #include <cstring>
 #include <stdexcept>
+#include <tuple>
 #include <vector>
 
+#include "fake_platform.h"
+#include "patching/host_identity.h"
 #include "platform/platform.h"
 #include "spans.h"
 
@@ -52,5 +55,46 @@ inline std::vector<std::uint8_t> LittleEndian(std::uint32_t value, std::uint32_t
   for (std::uint32_t i = 0; i < width; ++i) bytes.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
   return bytes;
 }
+
+// The eight identification fields, to compare at once.
+inline auto Fields(const HostIdentity& i) {
+  return std::tuple(i.titleCode, i.regionCode, i.versionMajor, i.versionMinor, i.revisionMajor,
+                    i.revisionMinor, i.patchMark, i.variant);
+}
+
+inline constexpr HostAddress kNewHeader = 0x80;
+inline constexpr HostAddress kProbePage = LUMAVALE_PROBE_ADDRESS & ~(kPageSize - 1);
+
+// Writes DOS and NT header fields so the image's entry point reads as `entryKey`.
+inline void WriteHostHeader(HostAddress base, HostAddress entryKey) {
+  HostMemory::Fill(base, kPageSize, 0);
+  HostBytes(base)[0] = 'M';
+  HostBytes(base)[1] = 'Z';
+  HostMemory::WriteU32(base + 0x3C, kNewHeader);
+  HostMemory::WriteU32(base + kNewHeader, 0x00004550);  // "PE\0\0"
+  HostMemory::WriteU32(base + kNewHeader + 0x28, entryKey - LUMAVALE_HOST_IMAGE_BASE);
+}
+
+// A fresh fake that finds the host image at `base`, its header written for `entryKey`.
+inline void UseHostImage(HostAddress entryKey, HostAddress base = LUMAVALE_HOST_IMAGE_BASE) {
+  WriteHostHeader(base, entryKey);
+  fake::State() = {};
+  fake::State().hostImageBase = base;
+}
+
+// A host at its preferred base as above, whose probe byte is `probeByte`: its header's
+// page, the probe byte's and `pages` mapped.
+struct ProbedHost {
+  explicit ProbedHost(HostAddress entryKey, std::uint8_t probeByte = 0xE9,
+                      std::vector<HostAddress> pages = {})
+      : memory([&] {
+          pages.insert(pages.end(), {LUMAVALE_HOST_IMAGE_BASE, kProbePage});
+          return pages;
+        }()) {
+    UseHostImage(entryKey);
+    HostBytes(LUMAVALE_PROBE_ADDRESS)[0] = probeByte;
+  }
+  HostMemory memory;
+};
 
 }  // namespace lumavale::testing
