@@ -24,7 +24,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using lumavale::testing::Bytes;
-using lumavale::testing::Flat;
+using lumavale::testing::Shows;
 using lumavale::wine::WindowsPath;
 
 const fs::path kWin32Dir = LUMAVALE_WIN32_DIR;
@@ -76,14 +76,6 @@ CheckCase InScripts(std::string name, std::string settings, int status, std::vec
 std::string Normalised(std::string out) {
   std::erase(out, '\r');
   return out;
-}
-
-// Row addresses in `line` are written @1 to @6.
-bool Shows(const std::string& out, std::string line) {
-  line = lumavale::testing::At(line);
-  if (out.find(line) != std::string::npos) return true;
-  while (!line.empty() && line.back() == '\n') line.pop_back();
-  return Flat(out).find(line) != std::string::npos;
 }
 
 // The rows of the report by address: the bytes of an "address := bytes" row, none

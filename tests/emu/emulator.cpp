@@ -56,13 +56,6 @@ std::uint32_t Perms(std::uint32_t protection) {
   }
 }
 
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameWithoutCase(const std::string& a, const std::string& b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                    [](char x, char y) { return Lower(x) == Lower(y); });
-}
-
 std::string Hex(std::uint64_t value) {
   char text[24];
   std::snprintf(text, sizeof text, "0x%08llX", static_cast<unsigned long long>(value));
@@ -194,7 +187,7 @@ Mapped LayOut(const Bytes& file, std::optional<Address> wantedBase) {
     const Address table = ReadU32(mapped.memory, descriptor + 16);
     if (nameAt == 0 && table == 0) break;
     const std::string library = TextAt(mapped.memory, nameAt);
-    const bool kernel32 = SameWithoutCase(library, "KERNEL32.dll");
+    const bool kernel32 = profile::SameName(library, "KERNEL32.dll");
     for (Address slot = 0;; slot += 4) {
       const Address thunk = ReadU32(mapped.memory, (lookup != 0 ? lookup : table) + slot);
       if (thunk == 0) break;
@@ -530,7 +523,7 @@ class Machine {
 
   std::string_view ProfileText(const std::string& path) const {
     for (const auto& [name, text] : process_.profiles) {
-      if (SameWithoutCase(name, path)) return text;
+      if (profile::SameName(name, path)) return text;
     }
     return {};  // no such file: every read gives its default
   }

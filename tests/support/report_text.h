@@ -35,4 +35,12 @@ inline std::string At(std::string text) {
   return text;
 }
 
+// Whether the report shows `part` (rows written @1 to @6), wherever its lines broke.
+inline bool Shows(const std::string& report, std::string part) {
+  part = At(part);
+  if (report.find(part) != std::string::npos) return true;
+  while (!part.empty() && part.back() == '\n') part.pop_back();
+  return Flat(report).find(part) != std::string::npos;
+}
+
 }  // namespace lumavale::testing

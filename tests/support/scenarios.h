@@ -174,6 +174,13 @@ inline std::uint32_t AmountBits(const std::string& text) {
   return std::bit_cast<std::uint32_t>(lumavale::oracle::CAmount(text));
 }
 
+// The settings as the plug-in holds them (a PluginSettings), without texts.
+template <typename Plugin>
+Settings Of(const Plugin& p) {
+  return {p.enabled, std::bit_cast<std::uint32_t>(p.amountInFrontend),
+          std::bit_cast<std::uint32_t>(p.amountInGameplay), p.fog, p.removeSkyTextures, "", ""};
+}
+
 // A switch is on only for exactly 1; an amount is the C library's reading of its text.
 inline Settings Expect(const Reads& reads) {
   return {reads.enabled == 1, AmountBits(reads.frontend), AmountBits(reads.gameplay), reads.fog == 1,

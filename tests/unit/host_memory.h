@@ -6,7 +6,6 @@
 #include <sys/mman.h>
 
 #include <cstdint>
-#include <cstring>
 #include <stdexcept>
 #include <tuple>
 #include <vector>

@@ -11,6 +11,7 @@
 #include "host_memory.h"
 #include "fake_platform.h"
 #include "patching/protected_access.h"
+#include "scenarios.h"
 
 namespace lumavale {
 namespace {
@@ -27,11 +28,8 @@ const auto& kRows = kLumavaleRows;
 auto Sentinels(std::uint32_t count) { return std::vector<std::uint8_t>(count, kSentinel); }
 
 std::vector<std::uint8_t> ExpectedBytes(std::size_t row, const PluginSettings& settings) {
-  const Row& expected = kRows[row];
-  const float amount = expected.amount == LUMAVALE_FRONTEND ? settings.amountInFrontend
-                                                            : settings.amountInGameplay;
-  return LittleEndian(expected.amount < 0 ? expected.constant : std::bit_cast<std::uint32_t>(amount),
-                      expected.width);
+  const scenarios::Row expected = scenarios::ExpectedRows(scenarios::Of(settings))[row];
+  return LittleEndian(expected.value, expected.width);
 }
 
 class PatchSetTest : public ::testing::Test {

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <bit>
 #include <map>
 #include <set>
 #include <sstream>
@@ -14,11 +13,12 @@
 #include "fake_platform.h"
 #include "profile_cases.h"
 #include "report_text.h"
+#include "scenarios.h"
 
 namespace lumavale::check {
 namespace {
 using lumavale::testing::At;
-using lumavale::testing::Flat;
+using lumavale::testing::Shows;
 using Kind = system::Kind;
 
 const std::string kSettingsName = "LumavaleSettings.ini";
@@ -36,12 +36,6 @@ const std::map<std::string, std::string> kFogOnInScripts = {{kInScripts, kFogOn}
 const std::string kGameName = "game.exe";
 const std::string kLongFolder = "C:\\" + std::string(240, 'd') + "\\";
 constexpr auto kByName = [](const auto& param) { return param.param.name; };
-
-// Row addresses in `part` are written @1 to @6.
-bool Has(const std::string& text, const std::string& written) {
-  const std::string part = At(written);
-  return text.find(part) != std::string::npos || Flat(text).find(part) != std::string::npos;
-}
 
 std::vector<Problem> FileProblems(const Report& report) {
   std::vector<Problem> problems;
@@ -89,10 +83,10 @@ TEST_P(RowsCases, ReportListsExactlyTheRowsThePlugInWrites) {
     const bool written = std::ranges::any_of(GetParam().written, [&](const std::string& row) {
       return row.starts_with(address);
     });
-    EXPECT_EQ(Has(rows, address + " :="), written) << address << "\n" << text;
-    EXPECT_EQ(Has(rows, "  " + address + "      not written: "), !written) << address << "\n" << text;
+    EXPECT_EQ(Shows(rows, address + " :="), written) << address << "\n" << text;
+    EXPECT_EQ(Shows(rows, "  " + address + "      not written: "), !written) << address << "\n" << text;
   }
-  for (const std::string& effect : GetParam().effects) EXPECT_TRUE(Has(text, effect)) << effect << "\n" << text;
+  for (const std::string& effect : GetParam().effects) EXPECT_TRUE(Shows(text, effect)) << effect << "\n" << text;
   EXPECT_EQ(report.status, GetParam().status) << text;
 }
 
@@ -156,8 +150,8 @@ TEST_P(FileCases, StatusWarningsAndReport) {
 
   EXPECT_EQ(report.status, c.status) << report.text;
   EXPECT_EQ(FileProblems(report), c.problems) << report.text;
-  for (const std::string& part : c.shows) EXPECT_TRUE(Has(report.text, part)) << part << "\n" << report.text;
-  for (const std::string& part : c.hides) EXPECT_FALSE(Has(report.text, part)) << part << "\n" << report.text;
+  for (const std::string& part : c.shows) EXPECT_TRUE(Shows(report.text, part)) << part << "\n" << report.text;
+  for (const std::string& part : c.hides) EXPECT_FALSE(Shows(report.text, part)) << part << "\n" << report.text;
   if (c.readsFrom != "-") {
     EXPECT_EQ(fake::State().profileReads.size(), c.readsFrom.empty() ? 0u : 5u);
     for (const std::string& read : fake::State().profileReads) {
@@ -202,13 +196,8 @@ fake::Program Game(const std::string& folder, bool withPlugin, const PluginSetti
   put(LUMAVALE_HOST_IMAGE_BASE + 0x3C, 0x80, 4);
   put(LUMAVALE_HOST_IMAGE_BASE + 0x80, 0x00004550, 4);  // "PE\0\0"
   put(LUMAVALE_HOST_IMAGE_BASE + 0x80 + 0x28, 0x0082533C - LUMAVALE_HOST_IMAGE_BASE, 4);
-  const bool on[] = {started.enabled, true, true, started.fog, started.removeSkyTextures};
-  const float amounts[] = {0, started.amountInFrontend, started.amountInGameplay, 0, 0};
-  for (const LumavaleRow& row : kLumavaleRows) {
-    put(row.address, 0xEEEEEEEE, row.width);  // the game's own
-    if (row.condition >= 0 && !on[row.condition]) continue;
-    put(row.address, row.amount < 0 ? row.constant : std::bit_cast<std::uint32_t>(amounts[row.amount]),
-        row.width);
+  for (const scenarios::Row& row : scenarios::ExpectedRows(scenarios::Of(started))) {
+    put(row.address, row.applies ? row.value : 0xEEEEEEEE, row.width);  // or the game's own
   }
   return game;
 }
@@ -343,7 +332,7 @@ TEST_P(ProgramCases, PrintsTheReportAndWaitsOnlyInItsOwnWindow) {
   const std::string& out = fake::State().out;
   EXPECT_EQ(status, GetParam().status) << out;
   EXPECT_EQ(fake::State().enterWaits, GetParam().ownConsole ? 1 : 0);
-  EXPECT_EQ(Has(out, "Press Enter"), GetParam().ownConsole) << out;
+  EXPECT_EQ(Shows(out, "Press Enter"), GetParam().ownConsole) << out;
   EXPECT_TRUE(out.starts_with("Lumavale settings check\n")) << out;
 }
 
@@ -359,7 +348,7 @@ INSTANTIATE_TEST_SUITE_P(Runs, ProgramCases, ::testing::ValuesIn(std::vector<Pro
 TEST(RunChecker, SeveralFilesCheckTheFirstAndSaySo) {
   Reset({{kInScripts, ""}});
   EXPECT_EQ(RunChecker({"LumavaleCheck.exe", kInScripts, "C:\\other.ini"}), kStatusClean);
-  EXPECT_TRUE(Has(fake::State().out, "Only the first file given was checked")) << fake::State().out;
+  EXPECT_TRUE(Shows(fake::State().out, "Only the first file given was checked")) << fake::State().out;
 }
 
 }  // namespace

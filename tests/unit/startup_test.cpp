@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <bit>
 
 #include "host_memory.h"
 #include "fake_platform.h"
