@@ -114,9 +114,7 @@ class CheckerCases : public lumavale::wine::Sandbox,
   void SetUp() override {
     lumavale::wine::Sandbox::SetUp();
     if (IsSkipped() || HasFatalFailure()) return;
-    fs::create_directories(Folder(Place::kScripts));
-    fs::create_directories(Folder(Place::kRussian));
-    fs::create_directories(Folder(Place::kEmoji));
+    for (const Place place : {Place::kScripts, Place::kRussian, Place::kEmoji}) fs::create_directories(Folder(place));
   }
 
   fs::path Folder(Place place) const {

@@ -12,6 +12,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "checker/profile_text.h"
@@ -139,10 +140,8 @@ TEST_P(E2e, WritesExactlyTheExpectedBytes) {
     const Row& row = rows[i];
     const auto& span = seen.spans[i];
     SCOPED_TRACE("row " + std::to_string(row.row));
-    ASSERT_EQ(span.row, row.row);
-    ASSERT_EQ(span.address, row.address);
-    ASSERT_EQ(span.width, row.width);
-    ASSERT_EQ(span.before.size(), row.width + 2 * span.pad);
+    ASSERT_EQ(std::tuple(span.row, span.address, span.width, span.before.size()),
+              std::tuple(row.row, row.address, std::size_t{row.width}, row.width + 2 * span.pad));
     Bytes want = span.before;
     if (row.applies) {
       for (std::size_t b = 0; b < row.width; ++b) {

@@ -49,17 +49,19 @@ void PrintTable(Before before, After after, const std::vector<PageProtections>& 
       now += pair;
       bits |= static_cast<std::uint32_t>(after(row.address + i)) << (8 * i);
     }
+    const bool amount = row.amount >= 0;
     std::string meaning = was == now ? "untouched" : "on";
-    if (StoresAmount(row) && was != now) {
+    if (amount && was != now) {
       char text[32];
       std::snprintf(text, sizeof text, "%g", static_cast<double>(std::bit_cast<float>(bits)));
       meaning = text;
-    } else if (!StoresAmount(row) && was == now) {
+    } else if (!amount && was == now) {
       meaning = "off (untouched)";
     }
     std::printf("%-3d  0x%08lX  %-5u  %-17s  %-24s  %-24s  %s\n", row.row,
                 static_cast<unsigned long>(row.address), static_cast<unsigned>(row.width),
-                ConditionName(row), was.c_str(), now.c_str(), meaning.c_str());
+                row.condition < 0 ? "always" : kLumavaleReads[row.condition].key, was.c_str(), now.c_str(),
+                meaning.c_str());
   }
   std::printf("\n%-10s  %-20s  %s\n", "page", "protection before", "protection after");
   for (const PageProtections& page : pages) {

@@ -1,6 +1,6 @@
 #pragma once
-// What the test hosts derive from the contract's rows: the pages they watch, what those
-// hold and how they are protected before the load, and each row's condition by name.
+// What the test hosts derive from the contract's rows: the pages they watch, and what
+// those hold and how they are protected before the load.
 
 #include <algorithm>
 #include <cstddef>
@@ -50,13 +50,5 @@ inline std::uint32_t StartProtection(std::uint32_t page, int rotate) {
 inline std::uint8_t Sentinel(std::uint32_t address) {
   return static_cast<std::uint8_t>(0xA0 | ((address * 7) & 0x1F));
 }
-
-// "always", or the key of the switch that decides the row.
-inline const char* ConditionName(const LumavaleRow& row) {
-  return row.condition < 0 ? "always" : kLumavaleReads[row.condition].key;
-}
-
-// True when an amount is stored there.
-inline bool StoresAmount(const LumavaleRow& row) { return row.amount >= 0; }
 
 }  // namespace lumavale::spans

@@ -59,8 +59,7 @@ TEST(DetectHost, ImageAwayFromPreferredBaseMatchesTheSameBuild) {
   UseHostImage(0x00C965AD, kOtherBase);
   HostIdentity identity{};
   EXPECT_TRUE(DetectHost(identity));
-  EXPECT_EQ(identity.titleCode, 'I');
-  EXPECT_EQ(identity.revisionMinor, 4);
+  EXPECT_EQ(Fields(identity), Fields({nullptr, 'I', 'U', 1, 0, 0, 4, 0, 0}));
 }
 
 TEST(DetectHost, ClearsTheOldIdentityButKeepsRevisionsARowDoesNotName) {
@@ -110,8 +109,7 @@ TEST_P(LyingHeaderCases, UnknownHostAndNothingSet) {
   HostMemory::WriteU32(kPreferredBase + GetParam().offset, GetParam().value);
   HostIdentity identity{};
   EXPECT_FALSE(DetectHost(identity));
-  EXPECT_EQ(identity.titleCode, 0);
-  EXPECT_EQ(identity.versionMajor, 0);
+  EXPECT_EQ(Fields(identity), Fields({}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Headers, LyingHeaderCases, ::testing::ValuesIn(std::vector<LyingHeaderCase>{
@@ -123,7 +121,7 @@ TEST(DetectHost, NoHostImageIsAnUnknownHost) {
   fake::State() = {};
   HostIdentity identity{};
   EXPECT_FALSE(DetectHost(identity));
-  EXPECT_EQ(identity.titleCode, 0);
+  EXPECT_EQ(Fields(identity), Fields({}));
 }
 
 }  // namespace

@@ -17,7 +17,7 @@
 
 namespace lumavale::testing {
 
-inline constexpr HostAddress kPageSize = 0x1000;
+using spans::kPageSize;
 
 class HostMemory {
  public:

@@ -6,6 +6,7 @@
 #include <bit>
 #include <ostream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "host_memory.h"
@@ -63,13 +64,11 @@ TEST_P(ApplyPatchSetCases, WritesExactlyTheRowsWhoseSwitchIsOnInTableOrder) {
     const Row& row = kRows[c.rowsWritten[i]];
     const auto& open = calls[2 * i];
     const auto& restore = calls[2 * i + 1];
-    EXPECT_EQ(open.address, row.address);
-    EXPECT_EQ(open.size, row.width);
-    EXPECT_EQ(open.protection, kPageExecuteReadWrite);
+    EXPECT_EQ(std::tuple(open.address, open.size, open.protection),
+              std::tuple(row.address, row.width, kPageExecuteReadWrite));
     EXPECT_EQ(open.bytes, Sentinels(row.width)) << "stored before opening";
-    EXPECT_EQ(restore.address, row.address);
-    EXPECT_EQ(restore.size, row.width);
-    EXPECT_EQ(restore.protection, kHostProtection);
+    EXPECT_EQ(std::tuple(restore.address, restore.size, restore.protection),
+              std::tuple(row.address, row.width, kHostProtection));
     EXPECT_EQ(restore.bytes, ExpectedBytes(c.rowsWritten[i], c.settings)) << "not stored before restore";
   }
   for (std::size_t r = 0; r < std::size(kRows); ++r) {
