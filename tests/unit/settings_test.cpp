@@ -12,6 +12,7 @@
 #include "c_number.h"
 #include "contract.h"
 #include "fake_platform.h"
+#include "scenarios.h"
 
 namespace lumavale {
 namespace {
@@ -98,32 +99,23 @@ struct LoadCase {
 class LoadSettingsCases : public ::testing::TestWithParam<LoadCase> {};
 void PrintTo(const LoadCase& c, std::ostream* os) { *os << c.name; }
 
-// Expectations follow the rules, not the code: a switch is on only when the
-// platform's integer is exactly 1; an amount is the C library's reading of the text
-// (after the profile read has cut it to 254), or of the default text when the key is absent.
+// Expectations follow the rules, not the code: a read gives the key's text (cut to
+// 254) or its default (an integer's also when empty); a switch is on only when the platform's integer is exactly 1;
+// an amount is the C library's reading of its text.
 TEST_P(LoadSettingsCases, FileGivesTheFiveSettings) {
   const Keys& keys = GetParam().keys;
   Load({{kFile, FileOf(keys)}});
-  const auto value = [&](const char* section, const char* key) -> const std::string* {
-    const auto found = keys.find({section, key});
-    return found == keys.end() ? nullptr : &found->second;
-  };
-  const auto expectSwitch = [&](const char* section, const char* key, long fallback) {
-    const std::string* text = value(section, key);
-    const long read = text == nullptr || text->empty()
-                          ? fallback
-                          : static_cast<std::int32_t>(std::strtoll(text->c_str(), nullptr, 0));
-    return read == 1;
-  };
-  const auto expectAmount = [&](const char* key, const char* fallback) {
-    const std::string* text = value("Lumavale", key);
-    return oracle::CAmount((text == nullptr ? std::string(fallback) : *text).substr(0, 254));
-  };
-  EXPECT_EQ(pluginSettings.enabled, expectSwitch("Lumavale", "Enabled", 1));
-  EXPECT_EQ(pluginSettings.fog, expectSwitch("Other", "Fog", 0));
-  EXPECT_EQ(pluginSettings.removeSkyTextures, expectSwitch("Other", "RemoveSkyTextures", 0));
-  EXPECT_PRED2(oracle::SameValue<float>, pluginSettings.amountInFrontend, expectAmount("AmountInFrontend", "0.8"));
-  EXPECT_PRED2(oracle::SameValue<float>, pluginSettings.amountInGameplay, expectAmount("AmountInGameplay", "1.25"));
+  std::string text[LUMAVALE_READ_COUNT];
+  for (int i = 0; i < LUMAVALE_READ_COUNT; ++i) {
+    const auto found = keys.find({kLumavaleReads[i].section, kLumavaleReads[i].key});
+    const bool none = found == keys.end() || (found->second.empty() && kLumavaleReads[i].integer);
+    text[i] = none ? kLumavaleReads[i].defaultText : found->second.substr(0, 254);
+  }
+  const auto number = [&](int i) { return static_cast<std::uint32_t>(std::strtoll(text[i].c_str(), nullptr, 0)); };
+  const scenarios::Settings expected =
+      scenarios::Expect({number(LUMAVALE_ENABLED), text[1], text[2], number(LUMAVALE_FOG), number(LUMAVALE_SKY)});
+  EXPECT_TRUE(scenarios::SameEffect(scenarios::Of(pluginSettings), expected))
+      << ::testing::PrintToString(scenarios::Of(pluginSettings)) << " is not " << ::testing::PrintToString(expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, LoadSettingsCases, ::testing::ValuesIn(std::vector<LoadCase>{
