@@ -42,18 +42,14 @@ constexpr Stub kStubs[] = {
     {"GetPrivateProfileIntW", 16},    {"GetPrivateProfileStringW", 24},
 };
 
+// Unicorn's permissions for a Win32 protection; ~0u for one VirtualProtect refuses.
 std::uint32_t Perms(std::uint32_t protection) {
-  switch (protection) {
-    case 0x01: return UC_PROT_NONE;
-    case 0x02: return UC_PROT_READ;
-    case 0x04:
-    case 0x08: return UC_PROT_READ | UC_PROT_WRITE;
-    case 0x10: return UC_PROT_EXEC;
-    case 0x20: return UC_PROT_READ | UC_PROT_EXEC;
-    case 0x40:
-    case 0x80: return UC_PROT_ALL;
-    default: return ~0u;  // not a protection VirtualProtect accepts
-  }
+  constexpr std::uint32_t kRead = UC_PROT_READ, kWrite = UC_PROT_READ | UC_PROT_WRITE;
+  constexpr std::pair<std::uint32_t, std::uint32_t> kPerms[] = {
+      {0x01, UC_PROT_NONE}, {0x02, kRead},   {0x04, kWrite}, {0x08, kWrite}, {0x10, UC_PROT_EXEC},
+      {0x20, kRead | UC_PROT_EXEC}, {0x40, UC_PROT_ALL}, {0x80, UC_PROT_ALL}};
+  for (const auto& [win32, perms] : kPerms) if (win32 == protection) return perms;
+  return ~0u;
 }
 
 std::string Hex(std::uint64_t value) {
@@ -555,16 +551,12 @@ class Machine {
   static bool OnInvalid(uc_engine*, uc_mem_type type, std::uint64_t address, int size, std::int64_t,
                         void* self) {
     auto& machine = *static_cast<Machine*>(self);
+    constexpr std::pair<uc_mem_type, const char*> kFaults[] = {
+        {UC_MEM_WRITE_PROT, "store to a page not writable"},  {UC_MEM_READ_PROT, "read of a page not readable"},
+        {UC_MEM_FETCH_PROT, "execution of a page not executable"}, {UC_MEM_WRITE_UNMAPPED, "store to unmapped memory"},
+        {UC_MEM_READ_UNMAPPED, "read of unmapped memory"}, {UC_MEM_FETCH_UNMAPPED, "execution of unmapped memory"}};
     const char* what = "access";
-    switch (type) {
-      case UC_MEM_WRITE_PROT: what = "store to a page not writable"; break;
-      case UC_MEM_READ_PROT: what = "read of a page not readable"; break;
-      case UC_MEM_FETCH_PROT: what = "execution of a page not executable"; break;
-      case UC_MEM_WRITE_UNMAPPED: what = "store to unmapped memory"; break;
-      case UC_MEM_READ_UNMAPPED: what = "read of unmapped memory"; break;
-      case UC_MEM_FETCH_UNMAPPED: what = "execution of unmapped memory"; break;
-      default: break;
-    }
+    for (const auto& [fault, text] : kFaults) if (fault == type) what = text;
     if (machine.fault_.empty()) {
       machine.fault_ = std::string(what) + " at " + Hex(address) + " (" + std::to_string(size) +
                        " bytes, EIP " + Hex(machine.Reg(UC_X86_REG_EIP)) + ")";
