@@ -114,7 +114,9 @@ class CheckerCases : public lumavale::wine::Sandbox,
   void SetUp() override {
     lumavale::wine::Sandbox::SetUp();
     if (IsSkipped() || HasFatalFailure()) return;
-    for (const Place place : {Place::kScripts, Place::kRussian, Place::kEmoji}) fs::create_directories(Folder(place));
+    for (const Place place : {Place::kScripts, Place::kRussian, Place::kEmoji}) {
+      fs::create_directories(Folder(place));
+    }
   }
 
   fs::path Folder(Place place) const {

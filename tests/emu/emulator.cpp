@@ -552,9 +552,12 @@ class Machine {
                         void* self) {
     auto& machine = *static_cast<Machine*>(self);
     constexpr std::pair<uc_mem_type, const char*> kFaults[] = {
-        {UC_MEM_WRITE_PROT, "store to a page not writable"},  {UC_MEM_READ_PROT, "read of a page not readable"},
-        {UC_MEM_FETCH_PROT, "execution of a page not executable"}, {UC_MEM_WRITE_UNMAPPED, "store to unmapped memory"},
-        {UC_MEM_READ_UNMAPPED, "read of unmapped memory"}, {UC_MEM_FETCH_UNMAPPED, "execution of unmapped memory"}};
+        {UC_MEM_WRITE_PROT, "store to a page not writable"},
+        {UC_MEM_READ_PROT, "read of a page not readable"},
+        {UC_MEM_FETCH_PROT, "execution of a page not executable"},
+        {UC_MEM_WRITE_UNMAPPED, "store to unmapped memory"},
+        {UC_MEM_READ_UNMAPPED, "read of unmapped memory"},
+        {UC_MEM_FETCH_UNMAPPED, "execution of unmapped memory"}};
     const char* what = "access";
     for (const auto& [fault, text] : kFaults) if (fault == type) what = text;
     if (machine.fault_.empty()) {

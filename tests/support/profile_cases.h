@@ -26,11 +26,6 @@ struct ProfileCase {
 
 inline void PrintTo(const ProfileCase& c, std::ostream* os) { *os << c.name; }
 
-// The case's five values in the order of the plug-in's reads, integers in decimal.
-inline std::vector<std::string> Values(const ProfileCase& c) {
-  return {std::to_string(c.enabled), c.frontend, c.gameplay, std::to_string(c.fog), std::to_string(c.sky)};
-}
-
 // `text` as a file saved as "Unicode": UTF-16, behind its byte order mark or without.
 inline std::string Utf16(const std::string& text, bool bigEndian, bool marked = true) {
   std::string bytes = !marked ? "" : bigEndian ? "\xFE\xFF" : "\xFF\xFE";

@@ -56,7 +56,9 @@ TEST(HostIdentityCreation, UnknownHostLeavesFieldsZeroAndIsStillPatched) {
     ApplyPatchSet({true, 0.8f, 1.25f, false, false});
     const HostIdentity& identity = GetHostIdentity();
     if (std::strcmp(identity.displayName, "Farglow.asi") != 0) Finish("displayName not set");
-    if (testing::Fields(identity) != testing::Fields({})) Finish("an identification field is set for an unknown host");
+    if (testing::Fields(identity) != testing::Fields({})) {
+      Finish("an identification field is set for an unknown host");
+    }
     if (HostMemory::Read(row.address, 4) != testing::LittleEndian(row.constant, 4)) {
       Finish("row 1 not written for an unknown host");
     }

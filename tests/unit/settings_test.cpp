@@ -100,22 +100,24 @@ class LoadSettingsCases : public ::testing::TestWithParam<LoadCase> {};
 void PrintTo(const LoadCase& c, std::ostream* os) { *os << c.name; }
 
 // Expectations follow the rules, not the code: a read gives the key's text (cut to
-// 254) or its default (an integer's also when empty); a switch is on only when the platform's integer is exactly 1;
-// an amount is the C library's reading of its text.
+// 254) or its default (an integer's also when empty); a switch is on only when the
+// platform's integer is exactly 1; an amount is the C library's reading of its text.
 TEST_P(LoadSettingsCases, FileGivesTheFiveSettings) {
   const Keys& keys = GetParam().keys;
   Load({{kFile, FileOf(keys)}});
   std::string text[LUMAVALE_READ_COUNT];
   for (int i = 0; i < LUMAVALE_READ_COUNT; ++i) {
-    const auto found = keys.find({kLumavaleReads[i].section, kLumavaleReads[i].key});
-    const bool none = found == keys.end() || (found->second.empty() && kLumavaleReads[i].integer);
-    text[i] = none ? kLumavaleReads[i].defaultText : found->second.substr(0, 254);
+    const LumavaleRead& read = kLumavaleReads[i];
+    const auto found = keys.find({read.section, read.key});
+    const bool none = found == keys.end() || (found->second.empty() && read.integer);
+    text[i] = none ? read.defaultText : found->second.substr(0, 254);
   }
   const auto number = [&](int i) { return static_cast<std::uint32_t>(std::strtoll(text[i].c_str(), nullptr, 0)); };
-  const scenarios::Settings expected =
-      scenarios::Expect({number(LUMAVALE_ENABLED), text[1], text[2], number(LUMAVALE_FOG), number(LUMAVALE_SKY)});
-  EXPECT_TRUE(scenarios::SameEffect(scenarios::Of(pluginSettings), expected))
-      << ::testing::PrintToString(scenarios::Of(pluginSettings)) << " is not " << ::testing::PrintToString(expected);
+  const scenarios::Settings expected = scenarios::Expect(
+      {number(LUMAVALE_ENABLED), text[1], text[2], number(LUMAVALE_FOG), number(LUMAVALE_SKY)});
+  const scenarios::Settings loaded = scenarios::Of(pluginSettings);
+  EXPECT_TRUE(scenarios::SameEffect(loaded, expected))
+      << ::testing::PrintToString(loaded) << " is not " << ::testing::PrintToString(expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, LoadSettingsCases, ::testing::ValuesIn(std::vector<LoadCase>{
