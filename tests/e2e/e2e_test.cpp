@@ -68,13 +68,7 @@ std::vector<std::string> AskWine(const fs::path& file, const std::vector<Lumaval
   return values;
 }
 
-Settings ReadSettings(const fs::path& file) {
-  const std::vector<std::string> values = AskWine(file, kPluginReads);
-  const auto number = [&](std::size_t i) {
-    return static_cast<std::uint32_t>(std::strtoul(values[i].c_str(), nullptr, 10));
-  };
-  return Expect({number(0), values[1], values[2], number(3), number(4)});
-}
+Settings ReadSettings(const fs::path& file) { return Expect(AskWine(file, kPluginReads)); }
 
 // --- Scenarios ----------------------------------------------------------------------
 

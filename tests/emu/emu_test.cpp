@@ -180,19 +180,12 @@ class StartUp {
   }
 
   void CheckProfileReads() {
-    sc::Reads reads;  // the defaults, when nothing may be read
-    if (path_) {
-      std::string got[LUMAVALE_READ_COUNT];
-      for (int i = 0; i < LUMAVALE_READ_COUNT; ++i) {
-        const LumavaleRead& read = kLumavaleReads[i];
-        got[i] = read.integer ? std::to_string(Int(read)) : String(read);
-      }
-      const auto number = [&](int i) { return static_cast<std::uint32_t>(std::stoul(got[i])); };
-      reads = {number(LUMAVALE_ENABLED), got[LUMAVALE_FRONTEND], got[LUMAVALE_GAMEPLAY], number(LUMAVALE_FOG),
-               number(LUMAVALE_SKY)};
+    std::vector<std::string> got;  // the defaults, when nothing may be read
+    for (const LumavaleRead& read : kLumavaleReads) {
+      got.push_back(!path_ ? read.defaultText : read.integer ? std::to_string(Int(read)) : String(read));
     }
     ASSERT_FALSE(testing::Test::HasFatalFailure());
-    settings_ = sc::Expect(reads);
+    settings_ = sc::Expect(got);
     SCOPED_TRACE(testing::PrintToString(settings_));
   }
 

@@ -9,6 +9,7 @@
 #include <bit>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -151,15 +152,6 @@ inline void PrintTo(const Scenario& scenario, std::ostream* out) { *out << scena
 
 // --- What the plug-in should store ---------------------------------------------------
 
-// What the five profile reads gave, in the plug-in's order.
-struct Reads {
-  std::uint32_t enabled = static_cast<std::uint32_t>(kLumavaleReads[LUMAVALE_ENABLED].defaultNumber);
-  std::string frontend = kLumavaleReads[LUMAVALE_FRONTEND].defaultText;
-  std::string gameplay = kLumavaleReads[LUMAVALE_GAMEPLAY].defaultText;
-  std::uint32_t fog = static_cast<std::uint32_t>(kLumavaleReads[LUMAVALE_FOG].defaultNumber);
-  std::uint32_t removeSkyTextures = static_cast<std::uint32_t>(kLumavaleReads[LUMAVALE_SKY].defaultNumber);
-};
-
 struct Settings {
   bool enabled;
   std::uint32_t frontendBits;
@@ -181,10 +173,16 @@ Settings Of(const Plugin& p) {
           std::bit_cast<std::uint32_t>(p.amountInGameplay), p.fog, p.removeSkyTextures, "", ""};
 }
 
-// A switch is on only for exactly 1; an amount is the C library's reading of its text.
-inline Settings Expect(const Reads& reads) {
-  return {reads.enabled == 1, AmountBits(reads.frontend), AmountBits(reads.gameplay), reads.fog == 1,
-          reads.removeSkyTextures == 1, reads.frontend, reads.gameplay};
+// From what the five profile reads gave, in the plug-in's order (an integer as its
+// text): a switch is on only for exactly 1; an amount is the C library's reading.
+inline Settings Expect(const std::vector<std::string>& read) {
+  const auto on = [&](int i) {
+    return static_cast<std::uint32_t>(std::strtoll(read[i].c_str(), nullptr, 0)) == 1;
+  };
+  const std::string& frontend = read[LUMAVALE_FRONTEND];
+  const std::string& gameplay = read[LUMAVALE_GAMEPLAY];
+  return {on(LUMAVALE_ENABLED), AmountBits(frontend), AmountBits(gameplay), on(LUMAVALE_FOG), on(LUMAVALE_SKY),
+          frontend, gameplay};
 }
 
 // Equal when they lead to the same stores, however the texts were written.

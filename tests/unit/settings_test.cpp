@@ -105,16 +105,13 @@ void PrintTo(const LoadCase& c, std::ostream* os) { *os << c.name; }
 TEST_P(LoadSettingsCases, FileGivesTheFiveSettings) {
   const Keys& keys = GetParam().keys;
   Load({{kFile, FileOf(keys)}});
-  std::string text[LUMAVALE_READ_COUNT];
-  for (int i = 0; i < LUMAVALE_READ_COUNT; ++i) {
-    const LumavaleRead& read = kLumavaleReads[i];
-    const auto found = keys.find({read.section, read.key});
-    const bool none = found == keys.end() || (found->second.empty() && read.integer);
-    text[i] = none ? read.defaultText : found->second.substr(0, 254);
+  std::vector<std::string> read;
+  for (const LumavaleRead& key : kLumavaleReads) {
+    const auto found = keys.find({key.section, key.key});
+    const bool none = found == keys.end() || (found->second.empty() && key.integer);
+    read.push_back(none ? key.defaultText : found->second.substr(0, 254));
   }
-  const auto number = [&](int i) { return static_cast<std::uint32_t>(std::strtoll(text[i].c_str(), nullptr, 0)); };
-  const scenarios::Settings expected = scenarios::Expect(
-      {number(LUMAVALE_ENABLED), text[1], text[2], number(LUMAVALE_FOG), number(LUMAVALE_SKY)});
+  const scenarios::Settings expected = scenarios::Expect(read);
   const scenarios::Settings loaded = scenarios::Of(pluginSettings);
   EXPECT_TRUE(scenarios::SameEffect(loaded, expected))
       << ::testing::PrintToString(loaded) << " is not " << ::testing::PrintToString(expected);
