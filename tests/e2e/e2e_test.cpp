@@ -1,8 +1,6 @@
 // End to end: the real Lumavale.asi loaded by the stand-in host under Wine, one fresh
-// directory per scenario. Every expectation is derived at run time: switches from
-// what GetPrivateProfileIntA itself reads from the scenario's file, amounts from the
-// text GetPrivateProfileStringA gives (255-byte buffer) through strtod, rounded to float.
-// The scenarios are shared with the emulated loader (tests/emu).
+// directory per scenario, the scenarios the emulated loader (tests/emu) runs too. Every
+// expectation comes from Wine's own profile reads of the scenario's file.
 
 #include <gtest/gtest.h>
 
@@ -10,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <span>
 #include <sstream>
 #include <string>
 #include <tuple>
@@ -37,14 +36,11 @@ using namespace lumavale::scenarios;
 
 // --- What the plug-in should store --------------------------------------------------
 
-// The plug-in's five reads, in its order, with its defaults.
-const std::vector<LumavaleRead> kPluginReads(std::begin(kLumavaleReads), std::end(kLumavaleReads));
-
 // Asks the system, through the host, what each read gives from the file (a missing
 // file gives the defaults), read as the stand-in host reads: GetPrivateProfileInt with
 // the default's text, or GetPrivateProfileString into kAmountBufferSize units.
 // Integers come back as decimal text, strings as they came.
-std::vector<std::string> AskWine(const fs::path& file, const std::vector<LumavaleRead>& reads) {
+std::vector<std::string> AskWine(const fs::path& file, std::span<const LumavaleRead> reads) {
   const std::string ini = WindowsPath(file);
   std::vector<std::string> args;
   for (const LumavaleRead& read : reads) {
@@ -68,7 +64,7 @@ std::vector<std::string> AskWine(const fs::path& file, const std::vector<Lumaval
   return values;
 }
 
-Settings ReadSettings(const fs::path& file) { return Expect(AskWine(file, kPluginReads)); }
+Settings ReadSettings(const fs::path& file) { return Expect(AskWine(file, kLumavaleReads)); }
 
 // --- Scenarios ----------------------------------------------------------------------
 
@@ -237,7 +233,7 @@ TEST_P(ProfileReader, ReadsEveryKeyAsWineDoes) {
   const fs::path file = root / "LumavaleSettings.ini";
   WriteFile(file, GetParam().text);
   std::vector<LumavaleRead> reads;
-  for (const LumavaleRead& read : kPluginReads) {
+  for (const LumavaleRead& read : kLumavaleReads) {
     // The plug-in's own read, then the same key read the other way.
     reads.push_back(read);
     reads.push_back({!read.integer, read.section, read.key, read.integer ? "none " : "7", 7});

@@ -125,12 +125,9 @@ Read ReadWholeFile(const std::string& path, char** bytes, std::size_t* size, std
   const auto found = fake::State().files.find(path);
   if (found == fake::State().files.end()) {
     *error = 2;
-    switch (KindOf(path)) {
-      case Kind::kNothing: return Read::kNothing;
-      case Kind::kFolder: return Read::kFolder;
-      case Kind::kUnreachable: return Read::kUnreachable;
-      case Kind::kFile: return Read::kCannotOpen;
-    }
+    // In the order of Kind.
+    constexpr Read kByKind[] = {Read::kNothing, Read::kCannotOpen, Read::kFolder, Read::kUnreachable};
+    return kByKind[static_cast<int>(KindOf(path))];
   }
   const std::string& text = found->second;
   *bytes = static_cast<char*>(std::malloc(text.size() + 1));

@@ -19,18 +19,14 @@ struct PageProtections {
   std::uint32_t after;
 };
 
+// A Win32 page protection's name: bits 0 to 7 are one each.
 inline const char* ProtectionName(std::uint32_t protection) {
-  switch (protection) {
-    case 0x01: return "no-access";
-    case 0x02: return "read-only";
-    case 0x04: return "read-write";
-    case 0x08: return "write-copy";
-    case 0x10: return "execute";
-    case 0x20: return "execute-read";
-    case 0x40: return "execute-read-write";
-    case 0x80: return "execute-write-copy";
-    default: return "other";
+  constexpr const char* kNames[] = {"no-access", "read-only",    "read-write",         "write-copy",
+                                    "execute",   "execute-read", "execute-read-write", "execute-write-copy"};
+  for (std::size_t bit = 0; bit < 8; ++bit) {
+    if (protection == 1u << bit) return kNames[bit];
   }
+  return "other";
 }
 
 // `before` and `after` give a host byte by its address.

@@ -90,11 +90,6 @@ inline Run Exec(std::vector<std::string> argv, const std::filesystem::path& dire
   return run;
 }
 
-inline std::vector<std::string> WineCommand(const std::filesystem::path& exe, std::vector<std::string> args) {
-  args.insert(args.begin(), {"wine", exe.string()});
-  return args;
-}
-
 // The scripts' own rule, so that tests and scripts never disagree on it.
 inline std::string FindReason() {
   const std::string rules = LUMAVALE_SOURCE_DIR "/scripts/wine-env";
@@ -113,9 +108,10 @@ inline const std::string& UnavailableReason() {
 }
 
 // Runs `wine EXE args...` in `directory` and collects its standard output.
-inline Run RunProgram(const std::filesystem::path& exe, const std::vector<std::string>& args,
+inline Run RunProgram(const std::filesystem::path& exe, std::vector<std::string> args,
                       const std::filesystem::path& directory) {
-  return detail::Exec(detail::WineCommand(exe, args), directory);
+  args.insert(args.begin(), {"wine", exe.string()});
+  return detail::Exec(std::move(args), directory);
 }
 
 // A program left running under Wine, as a game runs, until the test is done with it:
@@ -125,7 +121,8 @@ class Running {
   Running(const std::filesystem::path& exe, std::vector<std::string> args,
           const std::filesystem::path& directory, std::filesystem::path stopFile)
       : stop(std::move(stopFile)) {
-    std::tie(child, out) = detail::Start(detail::WineCommand(exe, std::move(args)), directory);
+    args.insert(args.begin(), {"wine", exe.string()});
+    std::tie(child, out) = detail::Start(std::move(args), directory);
   }
   Running(const Running&) = delete;
   Running& operator=(const Running&) = delete;
