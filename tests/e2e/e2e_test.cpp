@@ -68,10 +68,6 @@ Settings ReadSettings(const fs::path& file) { return Expect(AskWine(file, kLumav
 
 // --- Scenarios ----------------------------------------------------------------------
 
-void WriteFile(const fs::path& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
-
 class Sandbox : public wine::Sandbox {
  protected:
   Sandbox() : wine::Sandbox({kPlugin, kHost}) {}
@@ -94,10 +90,10 @@ TEST_P(E2e, WritesExactlyTheExpectedBytes) {
   if (scenario.placement == Placement::kDottedNoExtension) pluginArgument += '.';
 
   const fs::path ini = pluginDir / "LumavaleSettings.ini";
-  if (scenario.settings) WriteFile(ini, *scenario.settings);
+  if (scenario.settings) std::ofstream(ini, std::ios::binary) << *scenario.settings;
   if (scenario.decoy) {
     const fs::path decoy = root / layout.decoyDir / "LumavaleSettings.ini";
-    WriteFile(decoy, *scenario.decoy);
+    std::ofstream(decoy, std::ios::binary) << *scenario.decoy;
     // The decoy must lead to other writes, or reading it would go unnoticed.
     const Settings proper = ReadSettings(ini);
     ASSERT_FALSE(SameEffect(ReadSettings(decoy), proper)) << testing::PrintToString(proper);
@@ -179,7 +175,7 @@ TEST_F(ForeignHost, SpansThatCannotBeOpenedAreLeftAloneWithoutFault) {
   ASSERT_TRUE(fs::is_regular_file(bareHost)) << bareHost << " is missing: build the win32 preset";
   fs::copy_file(bareHost, root / "bare_host.exe");
   fs::copy_file(kPlugin, root / "Lumavale.asi");
-  WriteFile(root / "LumavaleSettings.ini", Ini("", "Fog=1\nRemoveSkyTextures=1\n"));
+  std::ofstream(root / "LumavaleSettings.ini", std::ios::binary) << Ini("", "Fog=1\nRemoveSkyTextures=1\n");
 
   const wine::Run run = wine::RunProgram(root / "bare_host.exe", {WindowsPath(root / "Lumavale.asi")}, root);
   SCOPED_TRACE("host said:\n" + run.out);
@@ -231,7 +227,7 @@ class ProfileReader : public Sandbox, public testing::WithParamInterface<Profile
 
 TEST_P(ProfileReader, ReadsEveryKeyAsWineDoes) {
   const fs::path file = root / "LumavaleSettings.ini";
-  WriteFile(file, GetParam().text);
+  std::ofstream(file, std::ios::binary) << GetParam().text;
   std::vector<LumavaleRead> reads;
   for (const LumavaleRead& read : kLumavaleReads) {
     // The plug-in's own read, then the same key read the other way.

@@ -11,7 +11,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <random>
 #include <set>
@@ -452,9 +451,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, EmulatorOnly, testing::ValuesIn(Cases()),
 class BrokenImage : public testing::Test {
  protected:
   void SetUp() override {
-    std::ostringstream bytes;
-    bytes << std::ifstream(PluginFile(), std::ios::binary).rdbuf();
-    file_ = bytes.str();
+    file_ = sc::ReadFile(PluginFile());
     ASSERT_GT(file_.size(), 0x400u) << PluginFile() << " is missing: build the win32 preset";
     nt_ = U32(0x3C);
     optional_ = nt_ + 24;

@@ -140,11 +140,9 @@ TEST(LoadSettings, CutLongValueChangesItsReading) {
 }
 
 void ExpectDefaults() {
-  EXPECT_TRUE(pluginSettings.enabled);
-  EXPECT_EQ(std::bit_cast<std::uint32_t>(pluginSettings.amountInFrontend), 0x3F4CCCCDu);
-  EXPECT_EQ(std::bit_cast<std::uint32_t>(pluginSettings.amountInGameplay), 0x3FA00000u);
-  EXPECT_FALSE(pluginSettings.fog);
-  EXPECT_FALSE(pluginSettings.removeSkyTextures);
+  const scenarios::Settings loaded = scenarios::Of(pluginSettings);
+  EXPECT_TRUE(scenarios::SameEffect(loaded, {true, 0x3F4CCCCD, 0x3FA00000, false, false, "", ""}))
+      << ::testing::PrintToString(loaded);
 }
 
 TEST(LoadSettings, NoFileGivesTheDefaultsExactly) {
