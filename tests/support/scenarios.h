@@ -176,7 +176,7 @@ Settings Of(const Plugin& p) {
 // From what the five profile reads gave, in the plug-in's order (an integer as its
 // text): a switch is on only for exactly 1; an amount is the C library's reading.
 inline Settings Expect(const std::vector<std::string>& read) {
-  const auto on = [&](int i) {
+  const auto on = [&](std::size_t i) {
     return static_cast<std::uint32_t>(std::strtoll(read[i].c_str(), nullptr, 0)) == 1;
   };
   const std::string& frontend = read[LUMAVALE_FRONTEND];

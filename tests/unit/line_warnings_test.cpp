@@ -176,7 +176,9 @@ TEST_P(CountedLineCases, IsTheLineWhoseValueTheReadGives) {
   EXPECT_EQ(counted ? counted->number : 0u, GetParam().fogLine);
   // No counted line: the read finds nothing; a counted one: the read gives its value.
   EXPECT_EQ(found.has_value(), counted && counted->hasValue);
-  if (found && counted) EXPECT_EQ(*found, counted->value);
+  if (found && counted) {
+    EXPECT_EQ(*found, counted->value);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, CountedLineCases, ::testing::ValuesIn(std::vector<CountedCase>{
