@@ -278,7 +278,8 @@ class Checker {
   void SwitchValue(const Line& line, const SettingKey& setting) {
     const std::string key = setting.key;
     const std::string_view value = line.value;
-    const bool on = profile::IntOf(value, setting.defaultNumber) == 1;
+    const auto read = static_cast<std::int32_t>(profile::IntOf(value, setting.defaultNumber));
+    const bool on = read == 1;
     const std::string both = "Write " + key + "=1 for on, or " + key + "=0 for off";
     if (Trim(value).empty()) {
       Add(line, Problem::kNoNumber,
@@ -294,7 +295,6 @@ class Checker {
           meantOn ? "Write " + key + "=1 to turn it on" : both);
       return;
     }
-    const auto read = static_cast<std::int32_t>(profile::IntOf(value, setting.defaultNumber));
     if (read != 0 && read != 1) {
       Add(line, Problem::kNotASwitchValue,
           key + " is " + Quoted(value) + ", which is neither 0 nor 1. Only 1 turns it on, so " +
@@ -391,15 +391,9 @@ std::string Shown(std::string_view text, std::size_t longest) {
   std::size_t at = 0;
   for (; at < text.size() && characters < longest; ++characters) {
     const auto lead = static_cast<unsigned char>(text[at]);
-    // A UTF-8 character is shown whole; anything else byte by byte.
-    std::size_t length = lead >= 0xF0 && lead < 0xF5 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 1;
-    if (lead >= 0xF5) length = 1;
-    bool whole = lead >= 0x20 && lead != 0x7F && at + length <= text.size();
-    for (std::size_t k = 1; whole && k < length; ++k) {
-      whole = (static_cast<unsigned char>(text[at + k]) & 0xC0) == 0x80;
-    }
-    if (length > 1 && whole) whole = !utf::Utf16(text.substr(at, length)).starts_with(u'\uFFFD');
-    if (whole && (length > 1 || lead < 0x80)) {
+    // A UTF-8 character but a control one is shown whole; anything else byte by byte.
+    const std::size_t length = lead >= 0x20 && lead != 0x7F ? utf::CharLength(text.substr(at)) : 0;
+    if (length != 0) {
       shown.append(text.substr(at, length));
       at += length;
     } else {

@@ -3,6 +3,32 @@
 #include <cstdint>
 
 namespace lumavale::utf {
+namespace {
+
+struct Character {
+  std::uint32_t code = 0;
+  std::size_t length = 0;  // 0: no whole character starts there
+};
+
+Character Decode(std::string_view text) {
+  const auto lead = static_cast<unsigned char>(text[0]);
+  // 0xF8 and above lead no form at all.
+  const std::size_t length =
+      lead < 0x80 ? 1 : lead >= 0xF8 ? 0 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
+  std::uint32_t code = length == 1 ? lead : lead & (0x7FU >> length);
+  bool whole = length != 0 && length <= text.size();
+  for (std::size_t k = 1; whole && k < length; ++k) {
+    const auto next = static_cast<unsigned char>(text[k]);
+    whole = (next & 0xC0) == 0x80;
+    code = code << 6 | (next & 0x3FU);
+  }
+  // Overlong forms, surrogates and what lies beyond Unicode start no character either.
+  constexpr std::uint32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
+  whole = whole && code >= kLeast[length] && code <= 0x10FFFF && (code < 0xD800 || code >= 0xE000);
+  return whole ? Character{code, length} : Character{};
+}
+
+}  // namespace
 
 std::string Utf8(std::u16string_view text) {
   std::string out;
@@ -34,19 +60,8 @@ std::string Utf8(std::u16string_view text) {
 std::u16string Utf16(std::string_view text) {
   std::u16string out;
   for (std::size_t i = 0; i < text.size();) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    const std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
-    std::uint32_t code = length == 1 ? lead : lead & (0x7FU >> length);
-    bool whole = length != 0 && i + length <= text.size();
-    for (std::size_t k = 1; whole && k < length; ++k) {
-      const auto next = static_cast<unsigned char>(text[i + k]);
-      whole = (next & 0xC0) == 0x80;
-      code = code << 6 | (next & 0x3FU);
-    }
-    // Overlong forms, surrogates and what lies beyond Unicode start no character either.
-    constexpr std::uint32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
-    whole = whole && code >= kLeast[length] && code <= 0x10FFFF && (code < 0xD800 || code >= 0xE000);
-    if (!whole) {
+    const auto [code, length] = Decode(text.substr(i));
+    if (length == 0) {
       out += u'\uFFFD';
       ++i;
       continue;
@@ -61,5 +76,7 @@ std::u16string Utf16(std::string_view text) {
   }
   return out;
 }
+
+std::size_t CharLength(std::string_view text) { return text.empty() ? 0 : Decode(text).length; }
 
 }  // namespace lumavale::utf

@@ -13,4 +13,8 @@ std::string Utf8(std::u16string_view text);
 // UTF-8 as UTF-16; a byte that starts no character becomes U+FFFD.
 std::u16string Utf16(std::string_view text);
 
+// The length in bytes of the UTF-8 character `text` starts with; 0 when no whole one
+// does (as where Utf16 puts U+FFFD).
+std::size_t CharLength(std::string_view text);
+
 }  // namespace lumavale::utf

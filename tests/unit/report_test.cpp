@@ -270,9 +270,9 @@ INSTANTIATE_TEST_SUITE_P(Files, FileCases, ::testing::ValuesIn(std::vector<FileC
      {{kInScripts, testing::Utf16("[Other]\r\nFog=1\r\n", false, false)}}, {kAsiInScripts}, kStatusWarnings,
      {Problem::kNotText}, {"save it as ANSI or UTF-8", "Fog: not set"}, {"Line 1"}},
     {"ControlCharactersAndALongValueShownSafely", kInScripts,
-     {{kInScripts, "[Lumavale]\nAmountInGameplay=2\x1B[31m\a\nAmountGameplay=" + std::string(100000, '7') +
+     {{kInScripts, "[Lumavale]\nAmountInGameplay=2\x1B[31m\a\xFC\x82\xBB\xA8\nAmountGameplay=" + std::string(100000, '7') +
                        "\n"}},
-     {kAsiInScripts}, kStatusWarnings, {}, {"AmountInGameplay=2\\x1B[31m\\x07", "(100015 characters in all)"}},
+     {kAsiInScripts}, kStatusWarnings, {}, {"AmountInGameplay=2\\x1B[31m\\x07\\xFC\\x82\\xBB\\xA8", "(100015 characters in all)"}},
     {"LargeFileIsReadWhole", kInScripts, {{kInScripts, "[Other]\n" + std::string(10000, ';') + "\nFog=true\n"}},
      {kAsiInScripts}, kStatusWarnings, {}, {"Line 3: Fog=true"}},
     {"AtMostFiftyProblemLinesShown", kInScripts, {{kInScripts, ManyProblemLines(60)}}, {kAsiInScripts},
