@@ -7,6 +7,9 @@
 
 namespace lumavale::check {
 
+// The plug-in's own file, beside which it reads its settings.
+inline constexpr char kPluginFileName[] = "Lumavale.asi";
+
 // The folder part of a path, with its final separator; empty when there is none.
 inline std::string FolderOf(const std::string& path) {
   const std::size_t last = path.find_last_of("\\/");

@@ -149,12 +149,6 @@ std::optional<Line> Profile::FindLine(std::string_view section, std::string_view
   return std::nullopt;
 }
 
-std::optional<std::string_view> Profile::Find(std::string_view section, std::string_view key) const {
-  const std::optional<Line> line = FindLine(section, key);
-  if (!line || !line->hasValue) return std::nullopt;
-  return line->value;
-}
-
 std::string Profile::String(std::string_view section, std::string_view key,
                             std::string_view defaultText, std::uint32_t size) const {
   const std::optional<Line> line = FindLine(section, key);

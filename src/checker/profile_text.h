@@ -40,10 +40,6 @@ class Profile {
   // first section of that name (names compared without case); none when there is none.
   std::optional<Line> FindLine(std::string_view section, std::string_view key) const;
 
-  // The value a read gives for section/key, uncut; none when the key is absent or
-  // has no '='.
-  std::optional<std::string_view> Find(std::string_view section, std::string_view key) const;
-
   // What GetPrivateProfileStringA puts into a buffer of `size` bytes (without the NUL).
   std::string String(std::string_view section, std::string_view key, std::string_view defaultText,
                      std::uint32_t size) const;

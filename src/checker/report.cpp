@@ -23,7 +23,6 @@ namespace {
 using profile::Line;
 
 constexpr std::size_t kWidth = 79;  // an old console's 80 columns, less the last one
-constexpr char kPluginFileName[] = "Lumavale.asi";
 constexpr char kScriptsFolder[] = "scripts";
 
 // What each setting does in the game, in a player's words.
@@ -219,23 +218,26 @@ class Builder {
       fileText = std::string_view(memory, size);
       return true;
     }
-    if (read == system::Read::kNothing && !given) {
+    // What the name stands for, when there is no file that could be opened.
+    const system::Kind kind = read == system::Read::kCannotOpen ? system::KindOf(filePath) : system::Kind::kFile;
+    if (kind == system::Kind::kNothing && !given) {
       Say("Settings file: none\n");
       AppendWrapped(report.text, "  ",
                     std::string("There is no ") + kSettingsFileName + " in " + folder +
                         ". Without one the plug-in uses the defaults shown below.");
       return true;
     }
-    const bool notAFile = read == system::Read::kFolder || read == system::Read::kUnreachable;
+    const bool notAFile = kind == system::Kind::kFolder || kind == system::Kind::kUnreachable;
     std::string why;
-    switch (read) {
-      case system::Read::kNothing: why = "it does not exist"; break;
-      case system::Read::kFolder: why = "it is a folder, not a file"; break;
-      case system::Read::kUnreachable: why = "it is a link that leads to no file, or a name the system refuses"; break;
-      case system::Read::kTooLarge: why = "it is too large to read into memory"; break;
-      default:
-        why = "it cannot be opened (system error " + std::to_string(error) +
-              "): another program may hold it, or you may not be allowed to read it";
+    switch (kind) {
+      case system::Kind::kNothing: why = "it does not exist"; break;
+      case system::Kind::kFolder: why = "it is a folder, not a file"; break;
+      case system::Kind::kUnreachable: why = "it is a link that leads to no file, or a name the system refuses"; break;
+      case system::Kind::kFile:
+        why = read == system::Read::kTooLarge
+                  ? "it is too large to read into memory"
+                  : "it cannot be opened (system error " + std::to_string(error) +
+                        "): another program may hold it, or you may not be allowed to read it";
         break;
     }
     if (given) return Unreadable(filePath, why);

@@ -11,8 +11,6 @@
 namespace lumavale::check {
 namespace {
 
-constexpr char kPluginFileName[] = "Lumavale.asi";
-
 std::uint32_t U32(const std::uint8_t* bytes) {
   return static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
          static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;

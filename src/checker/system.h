@@ -28,12 +28,12 @@ enum class Kind {
 };
 Kind KindOf(const std::string& path);
 
-// Why a file could not be read whole.
-enum class Read { kRead, kNothing, kFolder, kUnreachable, kTooLarge, kCannotOpen };
+// Whether a file could be read whole.
+enum class Read { kRead, kTooLarge, kCannotOpen };
 
 // Reads the file at `path` whole. On kRead `*bytes` is memory of its own, to be freed
 // with std::free, holding `*size` bytes; `*error` is the platform's error number for
-// kCannotOpen.
+// kCannotOpen (KindOf tells what the name stands for).
 Read ReadWholeFile(const std::string& path, char** bytes, std::size_t* size, std::uint32_t* error);
 
 // --- A running game, looked at from outside. Another process is only ever read.

@@ -90,12 +90,6 @@ Read ReadWholeFile(const std::string& path, char** bytes, std::size_t* size, std
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     *error = GetLastError();
-    switch (KindOf(path)) {
-      case Kind::kNothing: return Read::kNothing;
-      case Kind::kFolder: return Read::kFolder;
-      case Kind::kUnreachable: return Read::kUnreachable;
-      case Kind::kFile: break;
-    }
     return Read::kCannotOpen;
   }
   LARGE_INTEGER length{};

@@ -125,9 +125,7 @@ Read ReadWholeFile(const std::string& path, char** bytes, std::size_t* size, std
   const auto found = fake::State().files.find(path);
   if (found == fake::State().files.end()) {
     *error = 2;
-    // In the order of Kind.
-    constexpr Read kByKind[] = {Read::kNothing, Read::kCannotOpen, Read::kFolder, Read::kUnreachable};
-    return kByKind[static_cast<int>(KindOf(path))];
+    return Read::kCannotOpen;
   }
   const std::string& text = found->second;
   *bytes = static_cast<char*>(std::malloc(text.size() + 1));
