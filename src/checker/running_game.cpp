@@ -11,21 +11,13 @@
 namespace lumavale::check {
 namespace {
 
-std::uint32_t U32(const std::uint8_t* bytes) {
-  return static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
-         static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
-}
-
 // The game's build as the plug-in's table names it, read from the header fields the
 // plug-in itself reads; empty when the header cannot be read or names no known build.
 std::string BuildOf(std::uint32_t base, const system::MemoryReader& read) {
-  std::uint8_t field[4];
-  if (!read(base + kNewHeaderOffsetField, 4, field)) return {};
-  const std::uint32_t newHeader = U32(field);
-  if (newHeader > kHeaderPage - (kEntryPointInNewHeader + 4)) return {};
-  if (!read(base + newHeader, 4, field) || U32(field) != 0x00004550) return {};
-  if (!read(base + newHeader + kEntryPointInNewHeader, 4, field)) return {};
-  const KnownHost* known = FindKnownHost(U32(field) + kPreferredImageBase);
+  HostAddress entryKey = 0;
+  const bool keyed =
+      EntryKeyOf(base, [&](HostAddress address, std::uint8_t* bytes) { return read(address, 4, bytes); }, entryKey);
+  const KnownHost* known = keyed ? FindKnownHost(entryKey) : nullptr;
   if (known == nullptr) return {};
   std::string build = std::string("title ") + known->titleCode;
   if (known->regionCode != 0) build += std::string(", region ") + known->regionCode;

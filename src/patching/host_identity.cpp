@@ -32,24 +32,18 @@ constexpr KnownHost kKnownHosts[] = {
 };
 
 
-std::uint32_t ReadHostU32(HostAddress address) {
-  const volatile std::uint8_t* bytes = HostBytes(address);
-  return static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
-         static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
-}
-
 // The entry key of the host image, or false when its header cannot be trusted.
 bool ReadEntryKey(HostAddress& entryKey) {
   const HostAddress base = platform::HostImageBase();
   if (base == 0) return false;
   const volatile std::uint8_t* image = HostBytes(base);
   if (image[0] != 'M' || image[1] != 'Z') return false;
-  const std::uint32_t newHeader = ReadHostU32(base + kNewHeaderOffsetField);
-  if (newHeader > kHeaderPage - (kEntryPointInNewHeader + 4)) return false;
-  const volatile std::uint8_t* nt = HostBytes(base + newHeader);
-  if (nt[0] != 'P' || nt[1] != 'E' || nt[2] != 0 || nt[3] != 0) return false;
-  entryKey = ReadHostU32(base + newHeader + kEntryPointInNewHeader) + kPreferredImageBase;
-  return true;
+  // The header lies in the host's own first page: readable whenever the image is there.
+  return EntryKeyOf(base, [](HostAddress address, std::uint8_t* bytes) {
+    const volatile std::uint8_t* host = HostBytes(address);
+    for (int i = 0; i < 4; ++i) bytes[i] = host[i];
+    return true;
+  }, entryKey);
 }
 
 }  // namespace

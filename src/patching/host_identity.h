@@ -41,6 +41,31 @@ inline constexpr std::uint32_t kEntryPointInNewHeader = 0x28;  // AddressOfEntry
 // The first page of a loaded image always holds its headers; a header that points
 // beyond it is not trusted, since reading there could fault the host.
 inline constexpr std::uint32_t kHeaderPage = 0x1000;
+inline constexpr std::uint32_t kPeSignature = 0x00004550;  // "PE\0\0"
+
+// The entry key of the image at `base`, from the header fields that follow its "MZ";
+// `read(address, bytes)` reads four bytes, false when it cannot. False when the
+// header cannot be trusted. The plug-in reads its own host and the settings check
+// another process, so both hold the header to the same rules.
+template <typename Read4>
+bool EntryKeyOf(HostAddress base, Read4 read, HostAddress& entryKey) {
+  const auto field = [&](HostAddress address, std::uint32_t& value) {
+    std::uint8_t bytes[4] = {};
+    if (!read(address, bytes)) return false;
+    value = static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
+            static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
+    return true;
+  };
+  std::uint32_t newHeader = 0;
+  std::uint32_t signature = 0;
+  std::uint32_t entryPoint = 0;
+  if (!field(base + kNewHeaderOffsetField, newHeader)) return false;
+  if (newHeader > kHeaderPage - (kEntryPointInNewHeader + 4)) return false;
+  if (!field(base + newHeader, signature) || signature != kPeSignature) return false;
+  if (!field(base + newHeader + kEntryPointInNewHeader, entryPoint)) return false;
+  entryKey = entryPoint + kPreferredImageBase;
+  return true;
+}
 
 enum Probe : std::uint8_t { kNoProbe, kProbe };
 
