@@ -1,8 +1,9 @@
 # LumavaleCheck.exe: the settings check for players, a 32-bit console program that
 # needs nothing installed. It imports KERNEL32.dll, the C run-time every Windows has
-# (msvcrt.dll) and SHELL32.dll for its wide command line; libgcc and libstdc++ are
-# linked in. It is large-address aware: the profile reads of a very large settings
-# file take more memory than 2 GiB.
+# (msvcrt.dll), SHELL32.dll for its wide command line and VERSION.dll for the version
+# information of files on disk, all system DLLs; libgcc and libstdc++ are linked in.
+# It is large-address aware: the profile reads of a very large settings file take
+# more memory than 2 GiB.
 
 add_executable(LumavaleCheck
   ${LUMAVALE_PLUGIN_SOURCES}
@@ -22,4 +23,4 @@ target_link_options(LumavaleCheck PRIVATE
   -static-libgcc -static-libstdc++
   -Wl,--large-address-aware
   ${LUMAVALE_IMAGE_LINK_FLAGS})
-target_link_libraries(LumavaleCheck PRIVATE fast_float shell32)
+target_link_libraries(LumavaleCheck PRIVATE fast_float shell32 version)

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,24 @@ enum class Read { kRead, kTooLarge, kCannotOpen };
 // with std::free, holding `*size` bytes; `*error` is the platform's error number for
 // kCannotOpen (KindOf tells what the name stands for).
 Read ReadWholeFile(const std::string& path, char** bytes, std::size_t* size, std::uint32_t* error);
+
+// At most the first `size` bytes of the file at `path`; empty when it cannot be read.
+// For headers: a game's executable is far too large to read whole.
+std::string FileStart(const std::string& path, std::size_t size);
+
+// The names of the files (not folders) directly in `folder` (which ends in a
+// separator), in no particular order; none when the folder cannot be listed.
+std::optional<std::vector<std::string>> FilesIn(const std::string& folder);
+
+// A file's version information, as VERSION.dll reads it from the file on disk (the
+// file is neither loaded nor run): its first string table's values. None when it has
+// none, or it cannot be read.
+struct Version {
+  std::string productName;
+  std::string originalFilename;
+  std::string fileVersion;
+};
+std::optional<Version> VersionOf(const std::string& path);
 
 // --- A running game, looked at from outside. Another process is only ever read.
 

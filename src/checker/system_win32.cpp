@@ -1,11 +1,14 @@
-// The settings check's file and console calls over KERNEL32's wide calls.
+// The settings check's file and console calls over KERNEL32's wide calls, and
+// VERSION.dll's for the version information of a file on disk.
 
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 #include <psapi.h>
+#include <winver.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <cwchar>
 #include <string>
 
 #include "checker/system.h"
@@ -34,6 +37,29 @@ std::wstring ForFiles(const std::string& path) {
 }
 
 bool Missing(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
+
+// Four lower-case hexadecimal digits, as a string table's name spells a language or a
+// code page.
+std::wstring Hex4(unsigned value) {
+  std::wstring digits(4, L'0');
+  for (std::size_t i = digits.size(); i-- > 0; value >>= 4) digits[i] = L"0123456789abcdef"[value & 0xF];
+  return digits;
+}
+
+// A string value of a version block; empty when it has none. The length the call
+// gives may or may not count the ending NUL, and a file can claim more than it holds:
+// the text ends at its first NUL, and never past the block.
+std::string VersionString(const std::vector<unsigned char>& block, const std::wstring& name) {
+  void* value = nullptr;
+  UINT length = 0;
+  if (VerQueryValueW(block.data(), name.c_str(), &value, &length) == FALSE || value == nullptr) return {};
+  const auto room =
+      static_cast<std::size_t>(block.data() + block.size() - static_cast<const unsigned char*>(value)) / sizeof(wchar_t);
+  const auto* text = static_cast<const wchar_t*>(value);
+  std::size_t count = 0;
+  while (count < length && count < room && text[count] != L'\0') ++count;
+  return Utf8(text, count);
+}
 
 }  // namespace
 
@@ -121,6 +147,73 @@ Read ReadWholeFile(const std::string& path, char** bytes, std::size_t* size, std
   }
   CloseHandle(file);
   return read;
+}
+
+std::string FileStart(const std::string& path, std::size_t size) {
+  const HANDLE file = CreateFileW(ForFiles(path).c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return {};
+  std::string bytes(size, '\0');
+  std::size_t done = 0;
+  bool failed = false;
+  while (done < size) {
+    DWORD got = 0;
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size - done, 0x4000000));
+    if (ReadFile(file, bytes.data() + done, chunk, &got, nullptr) == FALSE) {
+      failed = true;
+      break;
+    }
+    if (got == 0) break;  // the end of the file
+    done += got;
+  }
+  CloseHandle(file);
+  if (failed) return {};
+  bytes.resize(done);
+  return bytes;
+}
+
+std::optional<std::vector<std::string>> FilesIn(const std::string& folder) {
+  WIN32_FIND_DATAW entry;
+  const HANDLE found = FindFirstFileW(ForFiles(folder + "*").c_str(), &entry);
+  if (found == INVALID_HANDLE_VALUE) {
+    if (GetLastError() == ERROR_FILE_NOT_FOUND) return std::vector<std::string>();
+    return std::nullopt;
+  }
+  std::vector<std::string> names;
+  do {
+    if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+      names.push_back(Utf8(entry.cFileName, std::wcslen(entry.cFileName)));
+    }
+  } while (FindNextFileW(found, &entry) != FALSE);
+  // A list cut short by an error would pass for the folder's whole content.
+  const bool whole = GetLastError() == ERROR_NO_MORE_FILES;
+  FindClose(found);
+  if (!whole) return std::nullopt;
+  return names;
+}
+
+std::optional<Version> VersionOf(const std::string& path) {
+  const std::wstring file = ForFiles(path);
+  DWORD ignored = 0;
+  const DWORD size = GetFileVersionInfoSizeW(file.c_str(), &ignored);
+  if (size == 0) return std::nullopt;
+  std::vector<unsigned char> block(size);
+  if (GetFileVersionInfoW(file.c_str(), 0, size, block.data()) == FALSE) return std::nullopt;
+  // The first language and code page the file lists name its first string table;
+  // a file that lists none most likely has the usual US English, Unicode one.
+  unsigned language = 0x0409;
+  unsigned codePage = 0x04B0;
+  void* pairs = nullptr;
+  UINT length = 0;
+  if (VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", &pairs, &length) != FALSE && pairs != nullptr &&
+      length >= 2 * sizeof(WORD)) {
+    language = static_cast<const WORD*>(pairs)[0];
+    codePage = static_cast<const WORD*>(pairs)[1];
+  }
+  const std::wstring table = L"\\StringFileInfo\\" + Hex4(language) + Hex4(codePage) + L"\\";
+  return Version{VersionString(block, table + L"ProductName"), VersionString(block, table + L"OriginalFilename"),
+                 VersionString(block, table + L"FileVersion")};
 }
 
 std::vector<Program> RunningPrograms() {

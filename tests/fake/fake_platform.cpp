@@ -134,6 +134,31 @@ Read ReadWholeFile(const std::string& path, char** bytes, std::size_t* size, std
   return Read::kRead;
 }
 
+std::string FileStart(const std::string& path, std::size_t size) {
+  const auto found = fake::State().files.find(path);
+  return found == fake::State().files.end() ? std::string() : found->second.substr(0, size);
+}
+
+std::optional<std::vector<std::string>> FilesIn(const std::string& folder) {
+  const fake::Platform& state = fake::State();
+  if (state.otherThings.contains(folder) && state.otherThings.at(folder) == Kind::kUnreachable) return std::nullopt;
+  std::vector<std::string> names;
+  const auto add = [&](const std::string& path) {
+    if (path.starts_with(folder) && path.find_first_of("\\/", folder.size()) == std::string::npos) {
+      names.push_back(path.substr(folder.size()));
+    }
+  };
+  for (const auto& file : state.files) add(file.first);
+  for (const std::string& file : state.existingFiles) add(file);
+  return names;
+}
+
+std::optional<Version> VersionOf(const std::string& path) {
+  const auto found = fake::State().versions.find(path);
+  if (found == fake::State().versions.end()) return std::nullopt;
+  return found->second;
+}
+
 std::vector<Program> RunningPrograms() {
   std::vector<Program> programs;
   for (const fake::Program& program : fake::State().programs) programs.push_back({program.id, program.image});

@@ -46,7 +46,7 @@ struct Platform {
   std::chrono::milliseconds hostImageBaseDelay{0};  // widens races in thread tests
 
   // The settings check's world: files that exist besides those in `files` (which can
-  // also be read) but are never read, other things that bear a name (folders, links
+  // also be read) but are never read (or only listed, and their headers and versions asked), other things that bear a name (folders, links
   // that lead nowhere), the folder a relative path starts from, and whether the
   // console is the program's own. The program's own path is `moduleFileName`.
   std::set<std::string> existingFiles{};
@@ -54,6 +54,7 @@ struct Platform {
   std::string currentFolder = "C:\\Users\\Player\\";
   bool ownConsole = false;
   std::vector<Program> programs{};
+  std::map<std::string, check::system::Version> versions{};  // files' version information
 
   // What happened, in order.
   std::vector<std::string> profileReads{};  // "section/key@file", and " (wide)" for a wide read
@@ -64,6 +65,9 @@ struct Platform {
   std::string out{};       // everything written to standard output
   int enterWaits = 0;
 };
+
+// The version information every release of the plug-in carries.
+inline const check::system::Version kPluginVersion{"Lumavale", "Lumavale.asi", "1.2.0"};
 
 // The state behind the platform functions; tests reset it with `State() = {}`, or
 // set it anew by member (`State() = {.files = ...}`): every member has a default.

@@ -4,8 +4,9 @@
 # writable and executable, no TLS callbacks, and no structured exception handlers.
 #   check_dll.sh DLL
 #   check_dll.sh --program EXE   the settings check: a console program that may also
-#                                import the C run-time and the shell library every
-#                                Windows has (the latter for its wide command line)
+#                                import the C run-time, the shell library (for its
+#                                wide command line) and the version library (for
+#                                files' version information), which every Windows has
 set -euo pipefail
 program=0
 if [[ ${1:-} == --program ]]; then
@@ -26,7 +27,7 @@ if [[ $program -eq 0 ]]; then
   allowed="KERNEL32.DLL "
 else
   grep -qE '^Subsystem\s+00000003' <<<"$headers" || fail "not a console program"
-  allowed="KERNEL32.DLL MSVCRT.DLL SHELL32.DLL "
+  allowed="KERNEL32.DLL MSVCRT.DLL SHELL32.DLL VERSION.DLL "
 fi
 
 imports=$(awk '/DLL Name:/ {print toupper($3)}' <<<"$headers" | sort -u | tr '\n' ' ')
