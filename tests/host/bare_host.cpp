@@ -4,13 +4,17 @@
 //
 //   bare_host PLUGIN
 //       prints "span ROW STATE" before the load (STATE: commit, reserve or free),
-//       "loaded 0|1", then "span ROW STATE" again.
+//       "loaded 0|1", then "span ROW STATE" again;
+//   bare_host --wait-for FILE
+//       loads nothing, prints "ready", and runs on until FILE exists: a running
+//       program that is not the game, such as a launcher.
 
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 #include "spans.h"
 
@@ -34,8 +38,16 @@ void PrintStates() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 3 && std::strcmp(argv[1], "--wait-for") == 0) {
+    std::printf("ready\n");
+    std::fflush(stdout);
+    for (int waited = 0; waited < 1200 && GetFileAttributesA(argv[2]) == INVALID_FILE_ATTRIBUTES; ++waited) {
+      Sleep(100);
+    }
+    return 0;
+  }
   if (argc != 2) {
-    std::fprintf(stderr, "usage: bare_host PLUGIN\n");
+    std::fprintf(stderr, "usage: bare_host PLUGIN\n       bare_host --wait-for FILE\n");
     return 2;
   }
   PrintStates();

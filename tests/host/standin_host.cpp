@@ -3,9 +3,9 @@
 //
 //   standin_host [--entry KEY] [--probe-byte B] [--rotate N] [--table] PLUGIN
 //       loads PLUGIN and prints what changed (one record per line, or a table);
-//   standin_host --wait-for FILE [--entry KEY] PLUGIN|-
-//       loads PLUGIN (none for "-"), prints "ready", and runs on, as a game does,
-//       until FILE exists;
+//   standin_host --wait-for FILE [--entry KEY] PLUGIN...|-
+//       loads each PLUGIN in order (none for "-"), prints "ready", and runs on, as a
+//       game does, until FILE exists;
 //   standin_host --read-int FILE SECTION KEY DEFAULT ...
 //   standin_host --read-string FILE SECTION KEY DEFAULT SIZE ...
 //       prints what the profile functions give, so a test derives its expectations
@@ -203,7 +203,7 @@ int wmain(int argc, wchar_t** argv) {
   int probeByte = -1;
   int rotate = 0;
   bool table = false;
-  const wchar_t* plugin = nullptr;
+  std::vector<const wchar_t*> plugins;
   const wchar_t* stopFile = nullptr;
   for (int i = 1; i < argc; ++i) {
     const std::string option = Narrow(argv[i]);
@@ -218,11 +218,13 @@ int wmain(int argc, wchar_t** argv) {
     } else if (option == "--wait-for" && i + 1 < argc) {
       stopFile = argv[++i];
     } else {
-      plugin = argv[i];
+      plugins.push_back(argv[i]);
     }
   }
-  if (plugin == nullptr) {
-    std::fprintf(stderr, "usage: standin_host [--entry KEY] [--probe-byte B] [--rotate N] [--table] PLUGIN\n");
+  if (stopFile != nullptr ? plugins.empty() : plugins.size() != 1) {
+    std::fprintf(stderr,
+                 "usage: standin_host [--entry KEY] [--probe-byte B] [--rotate N] [--table] PLUGIN\n"
+                 "       standin_host --wait-for FILE [--entry KEY] PLUGIN...|-\n");
     return 2;
   }
   if (!LayoutCoversEverything() ||
@@ -257,8 +259,10 @@ int wmain(int argc, wchar_t** argv) {
   }
 
   if (stopFile != nullptr) {
-    const bool none = std::wcscmp(plugin, L"-") == 0;
-    if (!none && LoadLibraryW(plugin) == nullptr) return 1;
+    if (plugins.size() == 1 && std::wcscmp(plugins.front(), L"-") == 0) plugins.clear();
+    for (const wchar_t* plugin : plugins) {
+      if (LoadLibraryW(plugin) == nullptr) return 1;
+    }
     std::printf("ready\n");
     std::fflush(stdout);
     for (int waited = 0; waited < 1200 && GetFileAttributesW(stopFile) == INVALID_FILE_ATTRIBUTES; ++waited) {
@@ -268,7 +272,7 @@ int wmain(int argc, wchar_t** argv) {
   }
 
   const Snapshot before = Take();
-  HMODULE module = LoadLibraryW(plugin);
+  HMODULE module = LoadLibraryW(plugins.front());
   const DWORD loadError = module != nullptr ? 0 : GetLastError();
   const Snapshot after = Take();
 
