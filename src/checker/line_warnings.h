@@ -37,8 +37,12 @@ enum class Problem {
   kNotAFile,         // a folder or a link where the settings file should be
   kUnreadableFile,   // there, but it cannot be opened or is too large to read
   kNotText,          // mostly NUL bytes: UTF-16 without a byte order mark, or damaged
+  kTwoCopies,        // more than one copy of the plug-in in one folder
+  kNearName,         // no settings file, but one named nearly like it
   // About the running game (line number 0 too).
-  kNotLoaded,        // the game runs, but this folder's plug-in is not loaded in it
+  kNotLoaded,        // the game runs, but no copy of the plug-in is loaded in it
+  kSeveralLoaded,    // the game has loaded more than one copy
+  kOtherCopyLoaded,  // the game has loaded a copy from another folder
   kNotActive,        // the plug-in is loaded, but rows hold other bytes than the file gives
 };
 

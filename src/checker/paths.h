@@ -7,7 +7,8 @@
 
 namespace lumavale::check {
 
-// The plug-in's own file, beside which it reads its settings.
+// The plug-in's own file name, as its version information gives it; a copy may be
+// called anything.
 inline constexpr char kPluginFileName[] = "Lumavale.asi";
 
 // The folder part of a path, with its final separator; empty when there is none.

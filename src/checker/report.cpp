@@ -12,7 +12,7 @@
 #include "platform/platform.h"
 #include "checker/paths.h"
 #include "checker/profile_text.h"
-#include "checker/running_game.h"
+#include "checker/survey.h"
 #include "checker/system.h"
 #include "checker/utf.h"
 #include "settings/settings.h"
@@ -99,8 +99,7 @@ std::string Plural(std::size_t count, const char* one, const char* many) {
 }
 
 // "fog: on, 0x00B74D64 := 01"
-std::string EffectText(const SettingKey& setting) {
-  const PluginSettings& settings = pluginSettings;
+std::string EffectText(const SettingKey& setting, const PluginSettings& settings) {
   const Effect* effect = EffectOf(setting);
   std::string text = effect != nullptr ? effect->name : setting.key;
   if (setting.onOff != nullptr) {
@@ -117,10 +116,69 @@ std::string EffectText(const SettingKey& setting) {
   return text + (rows.empty() ? ", nothing written" : rows);
 }
 
+// "row 2 (0x00726CEA)"
+std::string RowName(std::size_t index) {
+  return "row " + std::to_string(index + 1) + " (0x" + Hex(kPatchSet[index].address, 8) + ")";
+}
+
 // Mostly NUL bytes: UTF-16 saved without its byte order mark, or a damaged file. The
 // profile reads then find nothing in it.
 bool MostlyNul(std::string_view bytes) {
   return bytes.size() >= 4 && static_cast<std::size_t>(std::ranges::count(bytes, '\0')) * 4 >= bytes.size();
+}
+
+// What a file that is not settings text is, by its first bytes or by bytes no text
+// holds; null for text. `text` is the file as the profile reads decode it.
+const char* NotSettingsText(std::string_view bytes, std::string_view text) {
+  struct Mark {
+    std::string_view start;
+    const char* what;
+  };
+  static constexpr Mark kMarks[] = {
+      {"MZ", "a program (it starts with \"MZ\")"},
+      {"PK\x03\x04", "an archive"},
+      {"Rar!", "an archive"},
+      {"7z\xBC\xAF", "an archive"},
+      {"\x1F\x8B", "an archive"},
+      {"\x89PNG", "a picture"},
+      {"\xFF\xD8\xFF", "a picture"},
+      {"GIF8", "a picture"},
+  };
+  for (const Mark& mark : kMarks) {
+    if (bytes.starts_with(mark.start)) return mark.what;
+  }
+  if (MostlyNul(text)) return nullptr;  // said as UTF-16 without its mark
+  const std::string_view head = text.substr(0, 0x10000);
+  const auto binary = std::ranges::count_if(head, [](char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\v' && byte != '\f' && byte != '\r' &&
+           byte != 0x1A && byte != 0x1B;
+  });
+  return static_cast<std::size_t>(binary) * 4 > head.size() ? "a file of bytes that no text holds" : nullptr;
+}
+
+// The path as the plug-in's reads take it: narrow where it is plain ASCII, wide where a
+// letter may be one the ANSI code page lacks; empty (the defaults) when it is too long.
+SettingsPath PathFor(const std::string& file) {
+  SettingsPath path{};
+  const std::u16string wide = utf::Utf16(file);
+  if (wide.size() > kSettingsTextSize - 1) return path;
+  if (std::ranges::all_of(file, [](char c) { return (c & 0x80) == 0; })) {
+    file.copy(path.text, file.size());
+  } else {
+    std::ranges::copy(wide, path.wide);
+  }
+  return path;
+}
+
+PluginSettings SettingsOf(const std::string& file) {
+  LoadSettings(PathFor(file));
+  return pluginSettings;
+}
+
+bool AboutTheGame(Problem problem) {
+  return problem == Problem::kNotLoaded || problem == Problem::kNotActive || problem == Problem::kSeveralLoaded ||
+         problem == Problem::kOtherCopyLoaded;
 }
 
 constexpr char kShorterPath[] = "Install the game and its plug-ins in a folder with a shorter path";
@@ -132,8 +190,13 @@ class Builder {
     if (!FindFile(given)) return Finish();
     const profile::Profile profile(fileText);
     if (bytes) {
+      if (const char* what = NotSettingsText(fileText, profile.Text())) {
+        Stop("The file " + filePath + " is not a settings file: it is " + what +
+             ". The plug-in reads its settings only from text.");
+        return Finish();
+      }
       Say("Settings file: " + filePath + "\n");
-      if (MostlyNul(fileText)) {
+      if (MostlyNul(profile.Text())) {
         FileWarning(Problem::kNotText,
                     "This file is mostly NUL bytes: it was saved as UTF-16 (\"Unicode\") without a "
                     "byte order mark, or it is damaged. The plug-in finds no settings in it and uses "
@@ -144,6 +207,7 @@ class Builder {
       }
     }
     LoadSettings(settingsPath);
+    fileSettings = pluginSettings;
     CheckPlace();
     Settings(profile);
     Rows();
@@ -178,28 +242,21 @@ class Builder {
     }
     // A bare name would make the profile reads look in the Windows folder.
     filePath = system::FullPath(given);
-    if (filePath.empty()) return Unreadable(Shown(given, 200), "the path cannot be made whole");
+    if (filePath.empty()) return Stop("Cannot read the file " + Shown(given, 200) + ": the path cannot be made whole.");
     folder = FolderOf(filePath);
-    // The plug-in takes the narrow road where the path is plain ASCII, and the wide
-    // one where a letter could be one the ANSI code page lacks.
-    const std::u16string wide = utf::Utf16(filePath);
-    const bool ascii = std::ranges::all_of(filePath, [](char c) { return (c & 0x80) == 0; });
-    if (wide.size() > kSettingsTextSize - 1) {
+    settingsPath = PathFor(filePath);
+    if (settingsPath.text[0] == '\0' && settingsPath.wide[0] == u'\0') {
       FileWarning(Problem::kPathTooLong,
                   "The path of this file is longer than the plug-in can handle (" +
                       std::to_string(kSettingsTextSize - 1) +
                       " characters): the plug-in cannot read it and uses the defaults.",
                   kShorterPath);
-    } else if (ascii) {
-      filePath.copy(settingsPath.text, filePath.size());
-    } else {
-      std::ranges::copy(wide, settingsPath.wide);
     }
     const std::string name = filePath.substr(folder.size());
     if (!profile::SameName(name, kSettingsFileName)) {
       FileWarning(Problem::kOtherFileName,
                   "This file is called " + Shown(name) + ", but the plug-in reads only a file called " +
-                      kSettingsFileName + ". The values below are what it would use if the "
+                      kSettingsFileName + ". The values above are what it would use if the "
                       "file had that name.",
                   std::string("Rename the file to ") + kSettingsFileName);
     }
@@ -240,7 +297,7 @@ class Builder {
                         "): another program may hold it, or you may not be allowed to read it";
         break;
     }
-    if (given) return Unreadable(filePath, why);
+    if (given) return Stop("Cannot read the file " + filePath + ": " + why + ".");
     Say("Settings file: " + filePath + " cannot be read\n");
     FileWarning(notAFile ? Problem::kNotAFile : Problem::kUnreadableFile,
                 std::string("There is something called ") + kSettingsFileName + " in " + folder +
@@ -251,11 +308,12 @@ class Builder {
     return true;
   }
 
-  bool Unreadable(const std::string& path, const std::string& why) {
-    AppendWrapped(report.text, "", "Cannot read the file " + path + ": " + why + ".");
-    for (const Warning& warning : report.warnings) {
-      if (warning.problem == Problem::kPathTooLong) AppendWrapped(report.text, "", warning.message);
-    }
+  // Ends the check with status 2, saying why.
+  bool Stop(const std::string& why) {
+    AppendWrapped(report.text, "", why);
+    // Only a path too long still matters; advice about the file's name would not help.
+    std::erase_if(report.warnings, [](const Warning& warning) { return warning.problem != Problem::kPathTooLong; });
+    for (const Warning& warning : report.warnings) AppendWrapped(report.text, "", warning.message);
     report.status = kStatusUnreadable;
     unreadable = true;
     return false;
@@ -263,23 +321,43 @@ class Builder {
 
   static bool Exists(const std::string& path) { return system::KindOf(path) == system::Kind::kFile; }
 
-  // Where the file lies against where the plug-in looks.
+  // Where the file lies against where the plug-in looks, and so which file the plug-in
+  // reads and which settings it will write.
   void CheckPlace() {
-    if (folder.empty()) return;
+    if (folder.empty()) {
+      writeSettings = fileSettings;
+      return;
+    }
     const std::string parent = ParentOf(folder);
     const std::string scripts = folder + kScriptsFolder + "\\";
+    const auto here = CopiesIn(folder);
+    std::vector<PluginCopy> copies = here.value_or(std::vector<PluginCopy>{});
+    for (const PluginCopy& copy : copies) Say("Plug-in: " + Named(copy) + "\n");
+    if (!here) Say("Plug-in: cannot tell, the files in " + folder + " cannot be listed\n");
+    if (copies.size() > 1) {
+      std::string names;
+      for (const PluginCopy& copy : copies) names += (names.empty() ? "" : "; ") + Named(copy);
+      FileWarning(Problem::kTwoCopies,
+                  "There are " + std::to_string(copies.size()) + " copies of the plug-in in " + folder + ": " +
+                      names + ". The ASI loader loads each of them, and each reads the same " +
+                      kSettingsFileName + ", so the one loaded last writes last.",
+                  "Keep one copy of the plug-in in this folder");
+    }
     std::string pluginElsewhere;
-    if (!Exists(folder + kPluginFileName)) {
-      const std::string nearby[] = {parent, scripts};
-      const auto* holder = std::ranges::find_if(
-          nearby, [](const std::string& near) { return !near.empty() && Exists(near + kPluginFileName); });
-      if (holder != std::end(nearby)) pluginElsewhere = *holder;
-      std::string message = std::string("There is no ") + kPluginFileName + " in " + folder +
-                            ". The plug-in reads " + kSettingsFileName +
-                            " only from the folder it lies in itself.";
+    if (here && copies.empty()) {
+      for (const std::string& near : {parent, scripts}) {
+        if (near.empty() || !pluginElsewhere.empty()) continue;
+        const std::vector<PluginCopy> there = CopiesIn(near).value_or(std::vector<PluginCopy>{});
+        if (!there.empty()) {
+          pluginElsewhere = near;
+          copies = there;
+        }
+      }
+      std::string message = "There is no copy of the plug-in in " + folder + ". The plug-in reads " +
+                            kSettingsFileName + " only from the folder it lies in itself.";
       if (!pluginElsewhere.empty()) {
-        message += std::string(" ") + kPluginFileName + " is in " + pluginElsewhere +
-                   ": it reads the settings file there, not this one.";
+        message += " The plug-in is in " + pluginElsewhere + " (" + Named(copies.front()) +
+                   "): it reads the settings file there, not this one.";
       }
       FileWarning(Problem::kNoPluginBeside, std::move(message),
                   pluginElsewhere.empty()
@@ -287,35 +365,69 @@ class Builder {
                             kPluginFileName + " (the game's folder or its scripts folder)"
                       : std::string("Move ") + kSettingsFileName + " into " + pluginElsewhere);
     }
-    const bool pluginHere = pluginElsewhere.empty() && Exists(folder + kPluginFileName);
+    // Where the folder cannot be listed, the plug-in may well lie there.
+    readerFolder = !here || !copies.empty() ? (pluginElsewhere.empty() ? folder : pluginElsewhere) : "";
+    const std::string readFile = readerFolder.empty() ? "" : readerFolder + kSettingsFileName;
+    fileIsRead = !readFile.empty() && SamePath(readFile, filePath);
+    writeSettings = fileIsRead ? fileSettings : SettingsOf(readFile);
+    if (!fileIsRead) {
+      writtenWith = readFile.empty()   ? "with the defaults, wherever no settings file lies beside it"
+                    : Exists(readFile) ? "with the settings file it reads, " + readFile
+                                       : "with the defaults, as no settings file lies beside it";
+    }
+    NearNames(readerFolder.empty() ? folder : readerFolder);
+    const bool pluginHere = pluginElsewhere.empty() && !copies.empty();
     for (const std::string& near : {parent, scripts}) {
       if (near.empty() || !Exists(near + kSettingsFileName)) continue;
-      std::string message = std::string("There is another ") + kSettingsFileName + " in " + near +
-                            ". The plug-in reads only the one beside " + kPluginFileName;
+      const std::vector<PluginCopy> beside = CopiesIn(near).value_or(std::vector<PluginCopy>{});
+      std::string message = std::string("There is another ") + kSettingsFileName + " in " + near + ". ";
       std::string advice = std::string("Keep one ") + kSettingsFileName + ", beside " +
                            kPluginFileName + ", and delete the other";
       if (pluginElsewhere == near) {
-        message += ", which is that one, not this one.";
+        message += std::string("The plug-in reads only the one beside it, which is that one, not this one.");
+      } else if (!beside.empty()) {
+        message += "Another copy of the plug-in lies beside it (" + Named(beside.front()) +
+                   ") and reads it. Where the ASI loader loads both copies, both write, and the one loaded "
+                   "last writes last.";
+        advice = "Keep one copy of the plug-in, with its settings file beside it";
       } else if (pluginHere && bytes) {
-        message += ", which is this one: the other is never read.";
+        message += "The plug-in reads only the one beside it, which is this one: the other is never read.";
       } else if (pluginHere) {
-        message += std::string(", in ") + folder + ", where there is no settings file: the " +
-                   "plug-in uses the defaults.";
+        message += std::string("The plug-in reads only the one beside it, in ") + folder +
+                   ", where there is no settings file: the plug-in uses the defaults.";
         advice = "Move that file into " + folder;
       } else {
-        message += ".";
+        message += std::string("The plug-in reads only the one beside ") + kPluginFileName + ".";
       }
       FileWarning(Problem::kNeighbourSettings, std::move(message), std::move(advice));
     }
   }
 
+  // Files named nearly like the settings file, where the real one is missing: Windows
+  // hides known extensions, so "LumavaleSettings.ini.txt" looks like the real name.
+  void NearNames(const std::string& where) {
+    if (!SamePath(where, folder) || system::KindOf(where + kSettingsFileName) != system::Kind::kNothing) return;
+    for (const std::string& name : NamesNearSettings(where)) {
+      if (bytes && SamePath(where + name, filePath)) continue;  // said already: it has another name
+      // "LumavaleSettings.ini.txt": an extension added behind the real one.
+      const bool hidden = name.size() > sizeof kSettingsFileName &&
+                          profile::SameName(name.substr(0, sizeof kSettingsFileName), std::string(kSettingsFileName) + ".");
+      FileWarning(Problem::kNearName,
+                  "There is no " + std::string(kSettingsFileName) + " in " + where + ", but there is " +
+                      Shown(name) + ". The plug-in reads only a file called exactly " + kSettingsFileName +
+                      ", so it does not read this one." +
+                      (hidden ? " Windows hides known extensions such as .txt, so its name may look right in "
+                                "File Explorer."
+                              : ""),
+                  "Rename " + Shown(name) + " to " + kSettingsFileName +
+                      " (in File Explorer, turn on View > File name extensions to see the whole name)");
+    }
+  }
+
   void Settings(const profile::Profile& profile) {
     // A file the plug-in does not read as it lies: say what it would take from it.
-    const bool notRead = std::ranges::any_of(report.warnings, [](const Warning& warning) {
-      return warning.problem == Problem::kNoPluginBeside || warning.problem == Problem::kOtherFileName;
-    });
-    Say(notRead ? "\nWhat the plug-in would use from this file once it is in place:\n"
-                : "\nWhat the plug-in will use:\n");
+    Say(!fileIsRead ? "\nWhat the plug-in would use from this file once it is in place:\n"
+                    : "\nWhat the plug-in will use:\n");
     for (const SettingKey& setting : kSettingKeys) {
       const std::optional<Line> counted = CountedLine(profile, setting);
       const std::string fallback =
@@ -329,18 +441,21 @@ class Builder {
         written += "not set: default " + fallback;
       }
       Say(written + "\n");
-      AppendWrapped(report.text, "      ", "-> " + EffectText(setting));
+      AppendWrapped(report.text, "      ", "-> " + EffectText(setting, fileSettings));
     }
   }
 
   void Rows() {
-    Say("\nWhat the plug-in will write into the game (address := bytes):\n");
+    Say("\n");
+    AppendWrapped(report.text, "",
+                  "What the plug-in will write into the game" + (writtenWith.empty() ? "" : ", " + writtenWith) +
+                      " (address := bytes):");
     for (const PatchEntry& entry : kPatchSet) {
       const SettingKey* setting = SettingOfRow(entry);
       const std::string name = setting != nullptr ? setting->key : "always";
       std::string row;
-      if (RowApplies(entry, pluginSettings)) {
-        row = "  " + RowText(entry, pluginSettings);
+      if (RowApplies(entry, writeSettings)) {
+        row = "  " + RowText(entry, writeSettings);
         row.resize(32, ' ');
         row += "(" + name + ")";
       } else {
@@ -350,54 +465,89 @@ class Builder {
     }
   }
 
+  void Tell(const std::string& text) { AppendWrapped(report.text, "  ", text); }
+
   // "Is it working?": the running game of the plug-in that reads this file, if any.
   void Game() {
-    if (folder.empty() || !Exists(folder + kPluginFileName)) return;
-    const RunningGame game = LookForGame(folder, pluginSettings);
+    const std::string pluginFolder = readerFolder.empty() ? folder : readerFolder;
+    if (pluginFolder.empty()) return;
+    const RunningGame game = LookForGame(pluginFolder);
+    const std::string parent = ParentOf(pluginFolder);
     Say("\nIn the running game:\n");
-    switch (game.state) {
-      case RunningGame::State::kNotRunning:
-        AppendWrapped(report.text, "  ",
-                      "No game is running from this folder or the one above it. Start the game and "
-                      "run this check again to see whether the plug-in is active in it.");
-        return;
-      case RunningGame::State::kActive:
-        AppendWrapped(report.text, "  ",
-                      "Lumavale is active in the running game (" + game.image + "): every value above "
-                      "is in place." +
-                          (game.build.empty() ? std::string()
-                                              : " The plug-in's table names this build: " + game.build + "."));
-        return;
-      case RunningGame::State::kWithoutPlugin:
-        AppendWrapped(report.text, "  ",
-                      "The game is running (" + game.image + "), but the ASI loader did not load " +
-                          kPluginFileName + " from this folder.");
-        FileWarning(Problem::kNotLoaded,
-                    std::string("The ASI loader did not load ") + kPluginFileName + " from " + folder +
-                        " into the running game. Usual causes: no ASI loader is installed; the "
-                        "loader looks for plug-ins in another folder (the game's folder, or its "
-                        "scripts folder); under Wine or Proton the loader's DLL is not set to native.",
-                    "Install an ASI loader, put Lumavale.asi where it looks, and on Wine or Proton "
-                    "set WINEDLLOVERRIDES=\"dinput8=n,b\" (with your loader's name)");
-        return;
-      case RunningGame::State::kDiffers:
-        break;
+    if (game.state == RunningGame::State::kNotFound) {
+      return Tell("No game is running from " + pluginFolder + (parent.empty() ? "" : " or " + parent) +
+                  ", the folders where this check looks for a program that can hold the plug-in's "
+                  "values; a game started from elsewhere is not looked for. Start the game and run this "
+                  "check again to see whether the plug-in is active in it.");
     }
+    if (game.state == RunningGame::State::kClosed) {
+      return Tell("The game is running (" + game.image + "), but Windows does not let this check look into it, "
+                  "most likely because the game runs as administrator. Run LumavaleCheck.exe as "
+                  "administrator too.");
+    }
+    if (game.loaded.empty()) {
+      Tell("The game is running (" + game.image + "), but the ASI loader did not load the plug-in: no copy "
+           "of it is loaded.");
+      FileWarning(Problem::kNotLoaded,
+                  "The ASI loader did not load the plug-in into the running game, from " + pluginFolder +
+                      " or anywhere else. Usual causes: no ASI loader is installed; the loader looks for "
+                      "plug-ins in another folder (the game's folder, or its scripts folder); under Wine or "
+                      "Proton the loader's DLL is not set to native.",
+                  "Install an ASI loader, put Lumavale.asi where it looks, and on Wine or Proton "
+                  "set WINEDLLOVERRIDES=\"dinput8=n,b\" (with your loader's name)");
+      return;
+    }
+    // Each copy writes at start-up from the file beside it; the last one loaded writes last.
+    const PluginCopy& last = game.loaded.back();
+    const std::string lastReads = SettingsFileOf(last);
+    if (game.loaded.size() > 1) {
+      std::string copies;
+      for (const PluginCopy& copy : game.loaded) {
+        copies += (copies.empty() ? "" : "; ") + copy.path + " (Lumavale " + copy.version + "), which reads " +
+                  SettingsFileOf(copy);
+      }
+      FileWarning(Problem::kSeveralLoaded,
+                  "The running game has loaded " + std::to_string(game.loaded.size()) +
+                      " copies of the plug-in: " + copies + ". Each writes its values when the game starts; the "
+                      "one loaded last, " + last.path + ", writes last.",
+                  "Keep one copy of the plug-in, with its settings file beside it");
+    } else if (!SamePath(FolderOf(last.path), pluginFolder)) {
+      FileWarning(Problem::kOtherCopyLoaded,
+                  "The running game has loaded the plug-in from " + last.path + " (Lumavale " + last.version +
+                      "), not from " + pluginFolder + ". That copy reads " + lastReads +
+                      (fileIsRead ? ", not this file." : "."),
+                  "Keep one copy of the plug-in, with its settings file beside it");
+    }
+    const bool readsThisFile = fileIsRead && SamePath(lastReads, filePath);
+    const PluginSettings expected = readsThisFile ? fileSettings : SettingsOf(lastReads);
+    const RowsHeld held = Compare(game, expected);
+    const std::string gives = readsThisFile ? "this file gives" : lastReads + " gives";
     std::string rows;
-    for (const int row : game.differing) {
-      rows += (rows.empty() ? "" : ", ") + std::to_string(row) + " (0x" +
-              Hex(kPatchSet[static_cast<std::size_t>(row) - 1].address, 8) + ")";
+    for (const std::size_t row : held.differing) rows += (rows.empty() ? "" : ", ") + RowName(row);
+    if (held.differing.empty()) {
+      Tell("Lumavale is active in the running game (" + game.image + "): every value " + gives + " is in place." +
+           (game.build.empty() ? std::string() : " The plug-in's table names this build: " + game.build + "."));
+    } else {
+      const bool one = held.differing.size() == 1;
+      Tell("Lumavale is loaded in the running game (" + game.image + "), but " + rows + (one ? " holds" : " hold") +
+           " other bytes than " + gives + ".");
+      // A restart applies this file only where the plug-in that writes last reads it.
+      if (readsThisFile) {
+        FileWarning(Problem::kNotActive,
+                    "In the running game, " + rows + (one ? " does" : " do") + " not hold what this file gives. "
+                    "Most likely the file was changed after the game started: the plug-in reads it once, when "
+                    "the game starts. Or the game itself changes that value.",
+                    "Restart the game to apply the file as it is now");
+      }
     }
-    const bool one = game.differing.size() == 1;
-    rows = (one ? "row " : "rows ") + rows;
-    AppendWrapped(report.text, "  ",
-                  "Lumavale is loaded in the running game (" + game.image + "), but " + rows +
-                      (one ? " holds" : " hold") + " other bytes than this file gives.");
-    FileWarning(Problem::kNotActive,
-                "In the running game, " + rows + (one ? " does" : " do") + " not hold what this file gives. Most likely "
-                "the file was changed after the game started: the plug-in reads it once, when the game "
-                "starts. Or the game itself changes that value.",
-                "Restart the game to apply the file as it is now");
+    for (const std::size_t row : held.heldAnyway) {
+      const char* key = SettingOfRow(kPatchSet[row])->key;
+      Tell("Note: " + RowName(row) + " is not written with these settings (" + key + " is off), but it holds "
+           "the bytes the plug-in writes there when " + key + " is 1. If " + key + " was 1 when the game "
+           "started, the plug-in wrote them, and they stay until the game restarts" +
+           (readsThisFile ? ": restart it to apply the file as it is now" : "") +
+           ". The game may also hold these bytes itself (its own setting), and the check cannot tell which.");
+    }
   }
 
   Report Finish() {
@@ -415,8 +565,7 @@ class Builder {
         ":\n");
     for (const Warning& warning : report.warnings) {
       Say("\n");
-      const bool game = warning.problem == Problem::kNotLoaded || warning.problem == Problem::kNotActive;
-      Say(warning.line == 0 ? std::string(game ? "  The running game:\n" : "  The file:\n")
+      Say(warning.line == 0 ? std::string(AboutTheGame(warning.problem) ? "  The running game:\n" : "  The file:\n")
                             : "  Line " + std::to_string(warning.line) + ": " + warning.text + "\n");
       AppendWrapped(report.text, "    ", warning.message);
       if (!warning.advice.empty()) AppendWrapped(report.text, "    ", "What to do: " + warning.advice);
@@ -428,9 +577,8 @@ class Builder {
                         " with problems, not shown here. Mend the lines above, then run the check "
                         "again to see the rest.");
     }
-    const bool aboutTheFile = std::ranges::any_of(report.warnings, [](const Warning& warning) {
-      return warning.problem != Problem::kNotLoaded && warning.problem != Problem::kNotActive;
-    });
+    const bool aboutTheFile = std::ranges::any_of(
+        report.warnings, [](const Warning& warning) { return !AboutTheGame(warning.problem); });
     if (aboutTheFile) Say("\nThe plug-in still starts, but the lines above do not do what they seem to.\n");
     report.status = kStatusWarnings;
     return std::move(report);
@@ -443,6 +591,11 @@ class Builder {
   std::unique_ptr<char, decltype(&std::free)> bytes{nullptr, &std::free};
   std::string_view fileText;
   LineWarnings lineWarnings;
+  PluginSettings fileSettings{};   // what the plug-in makes of the file shown
+  PluginSettings writeSettings{};  // what it will write: from the file it does read
+  std::string readerFolder;        // where the plug-in that reads the file lies; empty if none is known
+  bool fileIsRead = true;          // the plug-in reads the file shown
+  std::string writtenWith;         // which file the written values come from, when not the one shown
   bool unreadable = false;
 };
 

@@ -40,7 +40,9 @@ void PrintTo(const WarningCase& c, std::ostream* os) { *os << c.name; }
 class WarningCases : public ::testing::TestWithParam<WarningCase> {};
 
 TEST_P(WarningCases, FileGivesExactlyTheseWarnings) {
-  fake::State() = {.files = {{kFile, GetParam().file}}, .existingFiles = {std::string(kFolder) + "Lumavale.asi"}};
+  const std::string plugin = std::string(kFolder) + "Lumavale.asi";
+  fake::State() = {.files = {{kFile, GetParam().file}}, .existingFiles = {plugin},
+                   .versions = {{plugin, fake::kPluginVersion}}};
   const Report report = CheckSettings(kFile.c_str());
 
   const std::vector<Expected>& expected = GetParam().expected;

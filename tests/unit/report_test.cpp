@@ -28,6 +28,7 @@ const std::string kInScripts = kScripts + kSettingsName;
 const std::string kInGame = kGame + kSettingsName;
 const std::string kAsiInScripts = kScripts + "Lumavale.asi";
 const std::string kAsiInGame = kGame + "Lumavale.asi";
+const std::string kRenamed = kScripts + "zz_Lumavale.asi";
 const std::string kCheckInScripts = kScripts + "LumavaleCheck.exe";
 const std::string kDropped = "C:\\Downloads\\" + kSettingsName;
 const std::string kRussian = "C:\\Игры\\";  // a folder the ANSI code page cannot name
@@ -47,7 +48,8 @@ std::vector<Problem> FileProblems(const Report& report) {
 
 // A fresh fake holding the settings `files`, with the plug-in in the scripts folder.
 void Reset(std::map<std::string, std::string> files) {
-  fake::State() = {.files = std::move(files), .existingFiles = {kAsiInScripts}};
+  fake::State() = {.files = std::move(files), .existingFiles = {kAsiInScripts},
+                   .versions = {{kAsiInScripts, fake::kPluginVersion}}};
 }
 
 // --- What the plug-in will write ---------------------------------------------------
@@ -137,15 +139,41 @@ struct FileCase {
   std::vector<fake::Program> programs = {};   // running beside the check
   std::map<std::string, Kind> others = {};    // folders, links that lead nowhere
   std::string program = kCheckInScripts;      // where the check lies
+  std::map<std::string, system::Version> versions = {};  // besides the plug-in's at every .asi
 };
 
 void PrintTo(const FileCase& c, std::ostream* os) { *os << c.name; }
 class FileCases : public ::testing::TestWithParam<FileCase> {};
 
+// The first bytes of a PE32 executable whose image spans `size` bytes from the host's base.
+std::string PeHeader(std::uint32_t size) {
+  std::string header(0x200, '\0');
+  const auto put = [&](std::size_t at, std::uint32_t value) {
+    for (std::size_t i = 0; i < 4; ++i) header[at + i] = static_cast<char>(value >> (8 * i));
+  };
+  header[0] = 'M';
+  header[1] = 'Z';
+  put(0x3C, 0x80);
+  put(0x80, 0x00004550);  // "PE\0\0"
+  put(0x80 + 0x18, 0x10B);  // PE32
+  put(0x80 + 0x34, LUMAVALE_HOST_IMAGE_BASE);
+  put(0x80 + 0x50, size);
+  return header;
+}
+
 TEST_P(FileCases, StatusWarningsAndReport) {
   const FileCase& c = GetParam();
   fake::State() = {.moduleFileName = c.program, .files = c.files, .existingFiles = c.existing,
                    .otherThings = c.others, .currentFolder = kScripts, .programs = c.programs};
+  // Every .asi is the plug-in, as its version information says, unless the case says otherwise.
+  for (const std::string& file : c.existing) {
+    if (file.ends_with(".asi")) fake::State().versions[file] = fake::kPluginVersion;
+  }
+  for (const auto& [file, version] : c.versions) fake::State().versions[file] = version;
+  // A game's executable spans every row; any other program's is of ordinary size.
+  for (const fake::Program& program : c.programs) {
+    fake::State().files.try_emplace(program.image, PeHeader(program.image.ends_with(kGameName) ? 0xC00000 : 0x10000));
+  }
   const Report report = CheckSettings(c.argument.empty() ? nullptr : c.argument.c_str());
 
   EXPECT_EQ(report.status, c.status) << report.text;
@@ -182,12 +210,12 @@ TEST_P(FileCases, StatusWarningsAndReport) {
   }
 }
 
-// A game started from `folder` (id 1), with the plug-in from the scripts folder
-// loaded in it or not, holding what the plug-in wrote from the settings it read at
-// start, under the header of a build the plug-in knows.
-fake::Program Game(const std::string& folder, bool withPlugin, const PluginSettings& started) {
+// A game started from `folder` (id 1), with these copies of the plug-in loaded in it,
+// holding what the plug-in wrote from the settings it read at start, under the
+// header of a build the plug-in knows.
+fake::Program Game(const std::string& folder, const std::vector<std::string>& plugins, const PluginSettings& started) {
   fake::Program game{1, folder + kGameName, {{LUMAVALE_HOST_IMAGE_BASE, folder + kGameName}}, {}};
-  if (withPlugin) game.modules.push_back({0x10000000, kAsiInScripts});
+  for (const std::string& plugin : plugins) game.modules.push_back({0x10000000, plugin});
   const auto put = [&](std::uint32_t address, std::uint32_t value, std::uint32_t width) {
     for (std::uint32_t i = 0; i < width; ++i) {
       game.memory[address + i] = static_cast<std::uint8_t>(value >> (8 * i));
@@ -220,9 +248,18 @@ INSTANTIATE_TEST_SUITE_P(Files, FileCases, ::testing::ValuesIn(std::vector<FileC
     {"AtADrivesRoot", "C:\\" + kSettingsName, {{"C:\\" + kSettingsName, kFogOn}}, {"C:\\Lumavale.asi"},
      kStatusClean},
     {"NoPlugInAnywhere", kInScripts, kFogOnInScripts, {}, kStatusWarnings, {Problem::kNoPluginBeside},
-     {"in the folder that holds Lumavale.asi", "What the plug-in would use from this file"}},
+     {"in the folder that holds Lumavale.asi", "What the plug-in would use from this file",
+      "write into the game, with the defaults, wherever no settings file lies beside it", "@4      not written"}},
     {"GameFolderWhilePlugInInScripts", kInGame, {{kInGame, kFogOn}}, {kAsiInScripts}, kStatusWarnings,
-     {Problem::kNoPluginBeside}, {"into " + kScripts}},
+     {Problem::kNoPluginBeside}, {"into " + kScripts, "with the defaults, as no settings file lies beside it"}},
+    // The plug-in is what its version information says, whatever it is called.
+    {"RenamedPlugIn", kInScripts, kFogOnInScripts, {kRenamed}, kStatusClean, {},
+     {"Plug-in: zz_Lumavale.asi, Lumavale 1.2.0\n", "What the plug-in will use:\n"}},
+    {"AsiThatIsNotThePlugIn", kInScripts, kFogOnInScripts, {kAsiInScripts}, kStatusWarnings,
+     {Problem::kNoPluginBeside}, {"There is no copy of the plug-in in " + kScripts}, {}, "-", {}, {},
+     kCheckInScripts, {{kAsiInScripts, {"Other", "Lumavale.asi", "1.0"}}}},
+    {"TwoCopiesInOneFolder", kInScripts, kFogOnInScripts, {kAsiInScripts, kRenamed}, kStatusWarnings,
+     {Problem::kTwoCopies}, {"There are 2 copies of the plug-in in " + kScripts}},
     {"ScriptsWhilePlugInInGameFolder", kInScripts, kFogOnInScripts, {kAsiInGame}, kStatusWarnings,
      {Problem::kNoPluginBeside}, {"into " + kGame}},
     {"SecondFileInParent", kInScripts, kFogOnInScripts, {kAsiInScripts, kInGame}, kStatusWarnings,
@@ -231,9 +268,9 @@ INSTANTIATE_TEST_SUITE_P(Files, FileCases, ::testing::ValuesIn(std::vector<FileC
      {Problem::kNeighbourSettings}, {"delete the other"}},
     {"PlugInAndItsFileInScripts", kInGame, {{kInGame, ""}}, {kAsiInScripts, kInScripts}, kStatusWarnings,
      {Problem::kNoPluginBeside, Problem::kNeighbourSettings},
-     {"into " + kScripts, "which is that one, not this one"}},
+     {"into " + kScripts, "which is that one, not this one", "with the settings file it reads, " + kInScripts}},
     {"OtherFileName", kScripts + "MySettings.ini", {{kScripts + "MySettings.ini", kFogOn}}, {kAsiInScripts},
-     kStatusWarnings, {Problem::kOtherFileName}, {"Rename the file to LumavaleSettings.ini"}},
+     kStatusWarnings, {Problem::kOtherFileName}, {"Rename the file to LumavaleSettings.ini", "The values above"}},
     {"BareNameIsTakenFromTheCurrentFolder", kSettingsName, kFogOnInScripts, {kAsiInScripts}, kStatusClean, {},
      {"Settings file: " + kInScripts + "\n", "@4 := 01"}, {}, kInScripts},
     {"GivenPathTooLongReadsAsDefaults", kLongFolder + kSettingsName, {{kLongFolder + kSettingsName, kFogOn}},
@@ -244,6 +281,11 @@ INSTANTIATE_TEST_SUITE_P(Files, FileCases, ::testing::ValuesIn(std::vector<FileC
      {Problem::kPathTooLong}, {"it does not exist", "longer than the plug-in can handle"}},
     {"DroppedFolderSaysSo", kInScripts, {}, {}, kStatusUnreadable, {}, {"it is a folder, not a file"}, {}, "-",
      {}, {{kInScripts, Kind::kFolder}}},
+    // Files that are not settings text are never to be renamed.
+    {"PlugInDroppedOnTheCheck", kAsiInScripts, {{kAsiInScripts, std::string("MZ\x90\0\x03\0", 6)}}, {},
+     kStatusUnreadable, {}, {"is not a settings file: it is a program"}, {"Rename", ":="}},
+    {"BytesNoTextHolds", kInScripts, {{kInScripts, std::string("\x01\x02\x03[Other]\x04\x05\x06", 13)}},
+     {kAsiInScripts}, kStatusUnreadable, {}, {"it is a file of bytes that no text holds"}, {"Rename"}},
     // The file beside the check itself, when none is given.
     {"WithoutArgumentTheFileBesideTheProgram", "", kFogOnInScripts, {kAsiInScripts}, kStatusClean, {},
      {"Settings file: " + kInScripts + "\n", "@4 := 01"}, {}, kInScripts},
@@ -254,6 +296,9 @@ INSTANTIATE_TEST_SUITE_P(Files, FileCases, ::testing::ValuesIn(std::vector<FileC
     {"ProgramPathTooLongForThePlugIn", "", {}, {}, kStatusWarnings, {Problem::kPathTooLong},
      {"@3 := 00 00 A0 3F", "Settings file: cannot be read from this folder\n"}, {"Settings file: none"}, "",
      {}, {}, "C:\\" + std::string(250, 'd') + "\\LumavaleCheck.exe"},
+    {"NamesNearTheRealOne", "", {{kScripts + "LumavaleSettings.ini.txt", kFogOn}},
+     {kAsiInScripts, kScripts + "LumavaleSettings (1).ini"}, kStatusWarnings, {Problem::kNearName, Problem::kNearName},
+     {"but there is LumavaleSettings (1).ini", "Rename LumavaleSettings.ini.txt to LumavaleSettings.ini"}},
     {"FolderNamedLikeTheFile", "", {}, {kAsiInScripts}, kStatusWarnings, {Problem::kNotAFile},
      {"it is a folder, not a file"}, {"Settings file: none"}, "-", {}, {{kInScripts, Kind::kFolder}}},
     {"LinkThatLeadsNowhereNamedLikeTheFile", "", {}, {kAsiInScripts}, kStatusWarnings, {Problem::kNotAFile},
@@ -269,6 +314,9 @@ INSTANTIATE_TEST_SUITE_P(Files, FileCases, ::testing::ValuesIn(std::vector<FileC
     {"Utf16WithoutByteOrderMark", kInScripts,
      {{kInScripts, testing::Utf16("[Other]\r\nFog=1\r\n", false, false)}}, {kAsiInScripts}, kStatusWarnings,
      {Problem::kNotText}, {"save it as ANSI or UTF-8", "Fog: not set"}, {"Line 1"}},
+    {"Utf16WithByteOrderMarkIsReadAsText", kInScripts,
+     {{kInScripts, testing::Utf16("[Lumavale]\r\nEnabled=on\r\n[Other]\r\nFog=1\r\n", false)}}, {kAsiInScripts},
+     kStatusWarnings, {}, {"Line 2: Enabled=on", "@4 := 01"}, {"NUL"}},
     {"ControlCharactersAndALongValueShownSafely", kInScripts,
      {{kInScripts, "[Lumavale]\nAmountInGameplay=2\x1B[31m\a\xFC\x82\xBB\xA8\nAmountGameplay=" + std::string(100000, '7') +
                        "\n"}},
@@ -281,19 +329,44 @@ INSTANTIATE_TEST_SUITE_P(Files, FileCases, ::testing::ValuesIn(std::vector<FileC
     // The running game, where the plug-in's effect can be seen.
     {"RunningGameWithThePlugInActive", "", kFogOnInScripts, {kAsiInScripts}, kStatusClean, {},
      {"Lumavale is active in the running game", "names this build: title S, region E, version 1.1"}, {}, "-",
-     {Game(kGame, true, kDefaultsFogOn)}},
+     {Game(kGame, {kAsiInScripts}, kDefaultsFogOn)}},
     {"RunningGameStartedBeforeTheFileChanged", "",
      {{kInScripts, kFogOn + "[Lumavale]\nAmountInFrontend=0.5\n"}}, {kAsiInScripts}, kStatusWarnings,
      {Problem::kNotActive}, {"but row 2 (0x", "The running game:", "Restart the game"}, {}, "-",
-     {Game(kGame, true, kDefaultsFogOn)}},
+     {Game(kGame, {kAsiInScripts}, kDefaultsFogOn)}},
     {"RunningGameWithoutThePlugIn", kInScripts, kFogOnInScripts, {kAsiInScripts}, kStatusWarnings,
-     {Problem::kNotLoaded}, {"did not load Lumavale.asi from this folder", "set to native"}, {}, "-",
-     {Game(kScripts, false, kDefaultsFogOn)}},
-    {"RunningGameThatCannotBeOpenedIsNotThere", "", kFogOnInScripts, {kAsiInScripts}, kStatusClean, {},
-     {"No game is running from this folder"}, {}, "-",
-     {[] { fake::Program game = Game(kGame, true, kDefaultsFogOn); game.denied = true; return game; }()}},
+     {Problem::kNotLoaded}, {"did not load the plug-in: no copy of it is loaded", "set to native"}, {}, "-",
+     {Game(kScripts, {}, kDefaultsFogOn)}},
+    {"RunningGameThatCannotBeOpenedIsSaidSo", "", kFogOnInScripts, {kAsiInScripts}, kStatusClean, {},
+     {"The game is running (" + kGame + kGameName + "), but Windows does not let this check look into it, "
+      "most likely because the game runs as administrator. Run LumavaleCheck.exe as administrator too"},
+     {"No game is running"}, "-",
+     {[] { fake::Program game = Game(kGame, {kAsiInScripts}, kDefaultsFogOn); game.denied = true; return game; }()}},
     {"ProgramsInOtherFoldersAreNeverOpened", "", kFogOnInScripts, {kAsiInScripts}, kStatusClean, {},
-     {"No game is running from this folder"}, {}, "-", {Game("C:\\Other\\", true, kDefaultsFogOn)}},
+     {"No game is running from " + kScripts + " or " + kGame + ", the folders where"}, {}, "-",
+     {Game("C:\\Other\\", {kAsiInScripts}, kDefaultsFogOn)}},
+    {"RenamedPlugInActive", "", kFogOnInScripts, {kRenamed}, kStatusClean, {}, {"Lumavale is active"}, {}, "-",
+     {Game(kGame, {kRenamed}, kDefaultsFogOn)}},
+    {"LauncherIsNotTheGame", "", kFogOnInScripts, {kAsiInScripts}, kStatusClean, {}, {"No game is running from"},
+     {}, "-", {{1, kGame + "launcher.exe", {{LUMAVALE_HOST_IMAGE_BASE, kGame + "launcher.exe"}}, {}}}},
+    {"FogSwitchedOffSinceTheStart", "", {{kInScripts, ""}}, {kAsiInScripts}, kStatusClean, {},
+     {"Lumavale is active", "Note: row 4 (@4) is not written with these settings (Fog is off), but it holds the "
+      "bytes the plug-in writes there when Fog is 1", "restart it to apply the file", "No problems found"},
+     {}, "-", {Game(kGame, {kAsiInScripts}, kDefaultsFogOn)}},
+    {"TwoCopiesLoaded", kInGame, {{kInGame, kFogOn}, {kInScripts, kFogOn}}, {kAsiInGame, kAsiInScripts},
+     kStatusWarnings, {Problem::kNeighbourSettings, Problem::kSeveralLoaded},
+     {"has loaded 2 copies of the plug-in", "the one loaded last, " + kAsiInScripts + ", writes last",
+      "Another copy of the plug-in lies beside it"},
+     {"never read", "Restart"}, "-", {Game(kGame, {kAsiInGame, kAsiInScripts}, kDefaultsFogOn)}},
+    {"OnlyTheOtherCopyLoaded", kInGame, {{kInGame, kFogOn}, {kInScripts, kFogOn}}, {kAsiInGame, kAsiInScripts},
+     kStatusWarnings, {Problem::kNeighbourSettings, Problem::kOtherCopyLoaded},
+     {"has loaded the plug-in from " + kAsiInScripts, "That copy reads " + kInScripts + ", not this file"},
+     {"did not load"}, "-", {Game(kGame, {kAsiInScripts}, kDefaultsFogOn)}},
+    {"OtherFileNameWhileTheGameRuns", kScripts + "MySettings.ini",
+     {{kScripts + "MySettings.ini", "[Lumavale]\nAmountInFrontend=0.5\n"}, {kInScripts, kFogOn}}, {kAsiInScripts},
+     kStatusWarnings, {Problem::kOtherFileName},
+     {"Lumavale is active", "with the settings file it reads, " + kInScripts}, {"Restart"}, "-",
+     {Game(kGame, {kAsiInScripts}, kDefaultsFogOn)}},
     {"FiveMebibytesOfOneCharacterLines", kInScripts, {{kInScripts, ManyProblemLines(5 << 19)}}, {kAsiInScripts},
      kStatusWarnings, {}, {"And 2621390 more lines with problems", "@4 := 01"}},
 }), kByName);
