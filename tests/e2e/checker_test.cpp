@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "host_output.h"
+#include "profile_cases.h"
 #include "report_text.h"
 #include "scenarios.h"
 #include "wine.h"
@@ -31,6 +32,7 @@ const fs::path kWin32Dir = LUMAVALE_WIN32_DIR;
 const fs::path kChecker = kWin32Dir / "LumavaleCheck.exe";
 const fs::path kPlugin = kWin32Dir / "Lumavale.asi";
 const fs::path kHost = kWin32Dir / "tests/host/standin_host.exe";
+const fs::path kBareHost = kWin32Dir / "tests/host/bare_host.exe";
 
 constexpr char kSettings[] = "LumavaleSettings.ini";
 
@@ -55,10 +57,12 @@ struct CheckCase {
   int status;
   std::vector<std::string> lines;  // each must appear in the output
   // A stand-in game running from the game folder while the check runs: with the
-  // plug-in from where it lies loaded, or without it; and the settings file as it is
-  // written after the game started, if it changes.
-  enum class Game { kNone, kWithPlugin, kWithoutPlugin } game = Game::kNone;
+  // plug-in from where it lies loaded, without it, or with a second copy from the game
+  // folder loaded first; or only a program that is not the game (a launcher). And the
+  // settings file as it is written after the game started, if it changes.
+  enum class Game { kNone, kWithPlugin, kWithoutPlugin, kWithTwoCopies, kLauncher } game = Game::kNone;
   std::string later = {};
+  std::string pluginName = "Lumavale.asi";
 };
 using Game = CheckCase::Game;
 
@@ -151,19 +155,27 @@ TEST_P(CheckerCases, StatusAndReport) {
   } else {
     std::ofstream(settings, std::ios::binary) << c.settings;
   }
-  if (c.pluginAt != Place::kNowhere) fs::copy_file(kPlugin, Folder(c.pluginAt) / "Lumavale.asi");
+  if (c.pluginAt != Place::kNowhere) fs::copy_file(kPlugin, Folder(c.pluginAt) / c.pluginName);
   const fs::path checker = Folder(c.checkerAt) / "LumavaleCheck.exe";
   fs::copy_file(kChecker, checker);
 
   std::optional<lumavale::wine::Running> game;
   if (c.game != Game::kNone) {
-    const fs::path host = Folder(Place::kGame) / "standin_host.exe";
-    fs::copy_file(kHost, host);
-    const std::string plugin =
-        c.game == Game::kWithPlugin ? WindowsPath(Folder(c.pluginAt) / "Lumavale.asi") : "-";
-    // The entry key of a build the plug-in's table knows.
     const fs::path stop = root / "stop";
-    const std::vector<std::string> hostArgs{"--entry", "0x0082533C", "--wait-for", WindowsPath(stop), plugin};
+    const bool launcher = c.game == Game::kLauncher;
+    const fs::path host = Folder(Place::kGame) / (launcher ? "launcher.exe" : "standin_host.exe");
+    fs::copy_file(launcher ? kBareHost : kHost, host);
+    // The entry key of a build the plug-in's table knows.
+    std::vector<std::string> hostArgs{"--entry", "0x0082533C", "--wait-for", WindowsPath(stop)};
+    if (launcher) hostArgs.erase(hostArgs.begin(), hostArgs.begin() + 2);
+    if (c.game == Game::kWithoutPlugin) hostArgs.push_back("-");
+    if (c.game == Game::kWithTwoCopies) {
+      fs::copy_file(kPlugin, Folder(Place::kGame) / "Lumavale.asi");
+      hostArgs.push_back(WindowsPath(Folder(Place::kGame) / "Lumavale.asi"));
+    }
+    if (c.game == Game::kWithPlugin || c.game == Game::kWithTwoCopies) {
+      hostArgs.push_back(WindowsPath(Folder(c.pluginAt) / c.pluginName));
+    }
     game.emplace(host, hostArgs, Folder(Place::kGame), stop);
     ASSERT_TRUE(game->Ready()) << "the stand-in game did not start";
     if (!c.later.empty()) std::ofstream(settings, std::ios::binary) << c.later;
@@ -196,7 +208,7 @@ TEST_P(CheckerCases, StatusAndReport) {
   const fs::path host = root / "standin_host.exe";
   fs::copy_file(kHost, host);
   const lumavale::wine::Run hosted =
-      lumavale::wine::RunProgram(host, {WindowsPath(Folder(c.pluginAt) / "Lumavale.asi")}, root);
+      lumavale::wine::RunProgram(host, {WindowsPath(Folder(c.pluginAt) / c.pluginName)}, root);
   ASSERT_EQ(hosted.status, 0) << hosted.out;
   const auto reported = ReportedRows(out);
   ASSERT_EQ(reported.size(), 6u) << out;
@@ -237,7 +249,7 @@ INSTANTIATE_TEST_SUITE_P(Files, CheckerCases, ::testing::ValuesIn(std::vector<Ch
      {"Settings file: none\n", "There is another LumavaleSettings.ini in @game\\.",
       "What to do: Move that file into @scripts\\\n", "  @4      not written: Fog is off\n"}},
     {"SettingsInGameFolderDropped", Place::kGame, kAllKeys, Place::kScripts, Place::kScripts, "@game", 1,
-     {"Settings file: @game\\LumavaleSettings.ini\n", "There is no Lumavale.asi in @game\\.",
+     {"Settings file: @game\\LumavaleSettings.ini\n", "There is no copy of the plug-in in @game\\.",
       "What the plug-in would use from this file once it is in place:\n",
       "What to do: Move LumavaleSettings.ini into @scripts\\\n"}},
     {"BareNameFromItsFolder", Place::kScripts, kAllKeys, Place::kScripts, Place::kScripts, kSettings, 0,
@@ -261,8 +273,30 @@ INSTANTIATE_TEST_SUITE_P(Files, CheckerCases, ::testing::ValuesIn(std::vector<Ch
               Game::kWithPlugin,
               "[Lumavale]\r\nAmountInFrontend=0.25\r\nAmountInGameplay=2\r\n[Other]\r\nFog=1\r\n"
               "RemoveSkyTextures=1\r\n"),
-    InScripts("RunningGameWithoutThePlugIn", kAllKeys, 1, {"did not load Lumavale.asi from this folder"},
+    InScripts("RunningGameWithoutThePlugIn", kAllKeys, 1, {"did not load the plug-in: no copy of it is loaded"},
               Game::kWithoutPlugin),
+    [] {
+      CheckCase c = InScripts("RenamedPlugInActive", kAllKeys, 0,
+                              {"Plug-in: zz_Lumavale.asi, Lumavale ", "Lumavale is active in the running game",
+                               "No problems found"},
+                              Game::kWithPlugin);
+      c.pluginName = "zz_Lumavale.asi";
+      return c;
+    }(),
+    InScripts("LauncherRunningIsNotTheGame", kAllKeys, 0, {"No game is running from @scripts\\ or @game\\"},
+              Game::kLauncher),
+    InScripts("TwoCopiesLoaded", kAllKeys, 1,
+              {"has loaded 2 copies of the plug-in", "writes last", "Lumavale is active in the running game"},
+              Game::kWithTwoCopies),
+    InScripts("FogTurnedOffAfterTheStart", kAllKeys, 0,
+              {"is not written with these settings (Fog is off), but it holds the bytes the plug-in writes there",
+               "No problems found"},
+              Game::kWithPlugin,
+              "[Lumavale]\r\nAmountInFrontend=0.5\r\nAmountInGameplay=2\r\n[Other]\r\nRemoveSkyTextures=1\r\n"),
+    InScripts("UnicodeFileWithByteOrderMark",
+              lumavale::testing::Utf16("[Lumavale]\r\nEnabled=on\r\nAmountInFrontend=0,5\r\n[Other]\r\nFog=1\r\n",
+                                       false),
+              1, {"  Line 2: Enabled=on\n", "  Line 3: AmountInFrontend=0,5\n", "-> fog: on, @4 := 01\n"}),
     InScripts("TwoHundredFiftyMebibytes", "@large", 1,
               {"And 255950 more lines with problems", "@2 := 00 00 00 3F"}),
 }), [](const auto& param) { return param.param.name; });
