@@ -406,7 +406,7 @@ class Builder {
   // Files named nearly like the settings file, where the real one is missing: Windows
   // hides known extensions, so "LumavaleSettings.ini.txt" looks like the real name.
   void NearNames(const std::string& where) {
-    if (!SamePath(where, folder) || system::KindOf(where + kSettingsFileName) != system::Kind::kNothing) return;
+    if (system::KindOf(where + kSettingsFileName) != system::Kind::kNothing) return;
     for (const std::string& name : NamesNearSettings(where)) {
       if (bytes && SamePath(where + name, filePath)) continue;  // said already: it has another name
       // "LumavaleSettings.ini.txt": an extension added behind the real one.
