@@ -48,15 +48,16 @@ bool ReadSwitch(const SettingKey& setting, const Unit* file) {
                               setting.defaultNumber, file) == 1;
 }
 
+// The value buffers are not cleared first: the read fills them and ends the text with a NUL.
 float ReadAmount(const SettingKey& setting, const char* file) {
-  char value[kSettingsTextSize] = {};
+  char value[kSettingsTextSize];
   platform::ProfileString(setting.section, setting.key, setting.defaultText, value,
                           kSettingsTextSize, file);
   return ParseAmount(value);
 }
 
 float ReadAmount(const SettingKey& setting, const char16_t* file) {
-  char16_t value[kSettingsTextSize] = {};
+  char16_t value[kSettingsTextSize];
   platform::ProfileString(Units<char16_t>(setting.section).Get(), Units<char16_t>(setting.key).Get(),
                           Units<char16_t>(setting.defaultText).Get(), value, kSettingsTextSize, file);
   // Numbers are ASCII: any other unit becomes a byte no number holds, so the reading
