@@ -82,20 +82,33 @@ PluginSettings ReadAll(const Unit* file) {
   return settings;
 }
 
-// The settings path beside the module whose path is `module` (its platform count in
-// `length`), into `path`; false, with `path` untouched, when it cannot be trusted.
+// What one walk over a module's path (its platform count in `length`) finds.
+struct ModulePath {
+  std::uint32_t directoryLength;  // up to and with the last separator; 0 when there is none
+  bool unnamable;                 // holds a '?'
+};
+
 template <typename Unit>
-bool BesideModule(const Unit* module, std::uint32_t length, Unit* path) {
+ModulePath Walk(const Unit* module, std::uint32_t length) {
+  ModulePath found{0, false};
+  const std::uint32_t end = length < kMaxPath ? length : kMaxPath;
+  // The directory ends at the last separator of the whole path. Looking for it only
+  // before the last '.' would climb out of a folder named "Host v1.0".
+  for (std::uint32_t i = 0; i < end && module[i] != 0; ++i) {
+    if (module[i] == '?') found.unnamable = true;
+    if (module[i] == '\\' || module[i] == '/') found.directoryLength = i + 1;
+  }
+  return found;
+}
+
+// The settings path beside the module whose path is `module` (its directory as Walk
+// found it), into `path`; false, with `path` untouched, when it cannot be trusted.
+template <typename Unit>
+bool BesideModule(const Unit* module, std::uint32_t length, std::uint32_t directoryLength, Unit* path) {
   // A count of 0 is a failure and a count of kMaxPath a cut path naming another
   // file; the directory part of either cannot be trusted.
   if (length == 0 || length >= kMaxPath) return false;
 
-  // The directory ends at the last separator of the whole path. Looking for it only
-  // before the last '.' would climb out of a folder named "Host v1.0".
-  std::uint32_t directoryLength = 0;
-  for (std::uint32_t i = 0; i < length && module[i] != 0; ++i) {
-    if (module[i] == '\\' || module[i] == '/') directoryLength = i + 1;
-  }
   // Without a directory the profile reads would look in the Windows folder.
   if (directoryLength == 0) return false;
 
@@ -127,15 +140,15 @@ SettingsPath LocateSettingsFile() {
   SettingsPath path{};
   char module[kMaxPath] = {};
   const std::uint32_t length = platform::PluginModuleFileName(module, kMaxPath);
-  bool unnamable = false;
-  for (std::uint32_t i = 0; i < length && i < kMaxPath; ++i) unnamable = unnamable || module[i] == '?';
-  if (!unnamable) {
-    BesideModule(module, length, path.text);
+  const ModulePath found = Walk(module, length);
+  if (!found.unnamable) {
+    BesideModule(module, length, found.directoryLength, path.text);
     return path;
   }
   // The folder's name holds a character the narrow calls cannot carry.
   char16_t wide[kMaxPath] = {};
-  BesideModule(wide, platform::PluginModuleFileName(wide, kMaxPath), path.wide);
+  const std::uint32_t wideLength = platform::PluginModuleFileName(wide, kMaxPath);
+  BesideModule(wide, wideLength, Walk(wide, wideLength).directoryLength, path.wide);
   return path;
 }
 
