@@ -138,7 +138,8 @@ constexpr SettingKey kSettingKeys[kSettingKeyCount] = {
 
 SettingsPath LocateSettingsFile() {
   SettingsPath path{};
-  char module[kMaxPath] = {};
+  // The module buffers are not cleared: the walk reads no further than the platform's count.
+  char module[kMaxPath];
   const std::uint32_t length = platform::PluginModuleFileName(module, kMaxPath);
   const ModulePath found = Walk(module, length);
   if (!found.unnamable) {
@@ -146,7 +147,7 @@ SettingsPath LocateSettingsFile() {
     return path;
   }
   // The folder's name holds a character the narrow calls cannot carry.
-  char16_t wide[kMaxPath] = {};
+  char16_t wide[kMaxPath];
   const std::uint32_t wideLength = platform::PluginModuleFileName(wide, kMaxPath);
   BesideModule(wide, wideLength, Walk(wide, wideLength).directoryLength, path.wide);
   return path;
