@@ -137,16 +137,21 @@ constexpr SettingKey kSettingKeys[kSettingKeyCount] = {
 };
 
 SettingsPath LocateSettingsFile() {
-  SettingsPath path{};
+  // Each road zeroes the half it fills, and empties the other (see SettingsPath).
+  SettingsPath path;
   // The module buffers are not cleared: the walk reads no further than the platform's count.
   char module[kMaxPath];
   const std::uint32_t length = platform::PluginModuleFileName(module, kMaxPath);
   const ModulePath found = Walk(module, length);
   if (!found.unnamable) {
+    for (char& unit : path.text) unit = '\0';
+    path.wide[0] = u'\0';
     BesideModule(module, length, found.directoryLength, path.text);
     return path;
   }
   // The folder's name holds a character the narrow calls cannot carry.
+  for (char16_t& unit : path.wide) unit = u'\0';
+  path.text[0] = '\0';
   char16_t wide[kMaxPath];
   const std::uint32_t wideLength = platform::PluginModuleFileName(wide, kMaxPath);
   BesideModule(wide, wideLength, Walk(wide, wideLength).directoryLength, path.wide);

@@ -18,10 +18,12 @@ extern PluginSettings pluginSettings;
 
 inline constexpr std::uint32_t kSettingsTextSize = 255;
 
-// The settings file's full path, all zero when no trustworthy path could be made.
-// The narrow path is the one read; only when it holds a '?' (what the platform puts
-// for a character the ANSI code page lacks, and which no file name can hold) is the
-// wide path made instead, and read with the wide calls.
+// The settings file's full path, empty in both halves when no trustworthy path could
+// be made. The narrow path is the one read; only when it holds a '?' (what the
+// platform puts for a character the ANSI code page lacks, and which no file name can
+// hold) is the wide path made instead, and read with the wide calls.
+// LocateSettingsFile zeroes the whole half it fills and only the first unit of the
+// other, all that is read of a half not taken.
 struct SettingsPath {
   char text[kSettingsTextSize];
   char16_t wide[kSettingsTextSize];
