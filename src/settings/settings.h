@@ -25,7 +25,8 @@ inline constexpr std::uint32_t kSettingsTextSize = 255;
 // LocateSettingsFile zeroes the whole half it fills and only the first unit of the
 // other, all that is read of a half not taken.
 struct SettingsPath {
-  char text[kSettingsTextSize];
+  // The spare byte takes the place of padding and lets the text clear in words.
+  char text[kSettingsTextSize + 1];
   char16_t wide[kSettingsTextSize];
 };
 
