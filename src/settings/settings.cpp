@@ -1,5 +1,7 @@
 #include "settings/settings.h"
 
+#include <algorithm>
+
 #include "platform/platform.h"
 #include "settings/number_text.h"
 
@@ -144,13 +146,13 @@ SettingsPath LocateSettingsFile() {
   const std::uint32_t length = platform::PluginModuleFileName(module, kMaxPath);
   const ModulePath found = Walk(module, length);
   if (!found.unnamable) {
-    for (char& unit : path.text) unit = '\0';
+    std::ranges::fill(path.text, '\0');
     path.wide[0] = u'\0';
     BesideModule(module, length, found.directoryLength, path.text);
     return path;
   }
   // The folder's name holds a character the narrow calls cannot carry.
-  for (char16_t& unit : path.wide) unit = u'\0';
+  std::ranges::fill(path.wide, u'\0');
   path.text[0] = '\0';
   char16_t wide[kMaxPath];
   const std::uint32_t wideLength = platform::PluginModuleFileName(wide, kMaxPath);
