@@ -121,6 +121,32 @@ std::string RowName(std::size_t index) {
   return "row " + std::to_string(index + 1) + " (0x" + Hex(kPatchSet[index].address, 8) + ")";
 }
 
+// What the rows of a game hold against what `settings` make the plug-in write.
+struct RowsHeld {
+  std::vector<std::size_t> differing;  // rows (0-based) that apply but hold other bytes
+  // Rows that do not apply but hold the bytes the plug-in writes when they do: the
+  // plug-in may have written them before the file changed, or the game holds them itself.
+  std::vector<std::size_t> heldAnyway;
+};
+
+std::uint32_t Mask(const PatchEntry& entry) { return entry.width >= 4 ? 0xFFFFFFFF : (1U << (8 * entry.width)) - 1; }
+
+RowsHeld Compare(const RunningGame& game, const PluginSettings& settings) {
+  RowsHeld held;
+  for (std::size_t i = 0; i < std::size(kPatchSet) && i < game.rows.size(); ++i) {
+    const PatchEntry& entry = kPatchSet[i];
+    const std::uint32_t mask = Mask(entry);
+    // The bytes this row stores when it applies; an amount's are those of the settings.
+    const bool plugins = game.rows[i] && (*game.rows[i] & mask) == (RowValue(entry, settings) & mask);
+    if (RowApplies(entry, settings)) {
+      if (!plugins) held.differing.push_back(i);
+    } else if (plugins) {
+      held.heldAnyway.push_back(i);
+    }
+  }
+  return held;
+}
+
 // Mostly NUL bytes: UTF-16 saved without its byte order mark, or a damaged file. The
 // profile reads then find nothing in it.
 bool MostlyNul(std::string_view bytes) {
@@ -366,16 +392,9 @@ class Builder {
                       : std::string("Move ") + kSettingsFileName + " into " + pluginElsewhere);
     }
     // Where the folder cannot be listed, the plug-in may well lie there.
-    readerFolder = !here || !copies.empty() ? (pluginElsewhere.empty() ? folder : pluginElsewhere) : "";
-    const std::string readFile = readerFolder.empty() ? "" : readerFolder + kSettingsFileName;
-    fileIsRead = !readFile.empty() && SamePath(readFile, filePath);
-    writeSettings = fileIsRead ? fileSettings : SettingsOf(readFile);
-    if (!fileIsRead) {
-      writtenWith = readFile.empty()   ? "with the defaults, wherever no settings file lies beside it"
-                    : Exists(readFile) ? "with the settings file it reads, " + readFile
-                                       : "with the defaults, as no settings file lies beside it";
-    }
-    NearNames(readerFolder.empty() ? folder : readerFolder);
+    if (!here || !copies.empty()) readFile = (pluginElsewhere.empty() ? folder : pluginElsewhere) + kSettingsFileName;
+    writeSettings = FileIsRead() ? fileSettings : SettingsOf(readFile);
+    NearNames(PluginFolder());
     const bool pluginHere = pluginElsewhere.empty() && !copies.empty();
     for (const std::string& near : {parent, scripts}) {
       if (near.empty() || !Exists(near + kSettingsFileName)) continue;
@@ -426,7 +445,7 @@ class Builder {
 
   void Settings(const profile::Profile& profile) {
     // A file the plug-in does not read as it lies: say what it would take from it.
-    Say(!fileIsRead ? "\nWhat the plug-in would use from this file once it is in place:\n"
+    Say(!FileIsRead() ? "\nWhat the plug-in would use from this file once it is in place:\n"
                     : "\nWhat the plug-in will use:\n");
     for (const SettingKey& setting : kSettingKeys) {
       const std::optional<Line> counted = CountedLine(profile, setting);
@@ -446,10 +465,13 @@ class Builder {
   }
 
   void Rows() {
+    // Which file the written values come from, when not the one shown.
+    const std::string with = FileIsRead()      ? ""
+                             : readFile.empty() ? ", with the defaults, wherever no settings file lies beside it"
+                             : Exists(readFile) ? ", with the settings file it reads, " + readFile
+                                                : ", with the defaults, as no settings file lies beside it";
     Say("\n");
-    AppendWrapped(report.text, "",
-                  "What the plug-in will write into the game" + (writtenWith.empty() ? "" : ", " + writtenWith) +
-                      " (address := bytes):");
+    AppendWrapped(report.text, "", "What the plug-in will write into the game" + with + " (address := bytes):");
     for (const PatchEntry& entry : kPatchSet) {
       const SettingKey* setting = SettingOfRow(entry);
       const std::string name = setting != nullptr ? setting->key : "always";
@@ -469,7 +491,7 @@ class Builder {
 
   // "Is it working?": the running game of the plug-in that reads this file, if any.
   void Game() {
-    const std::string pluginFolder = readerFolder.empty() ? folder : readerFolder;
+    const std::string pluginFolder = PluginFolder();
     if (pluginFolder.empty()) return;
     const RunningGame game = LookForGame(pluginFolder);
     const std::string parent = ParentOf(pluginFolder);
@@ -515,11 +537,11 @@ class Builder {
       FileWarning(Problem::kOtherCopyLoaded,
                   "The running game has loaded the plug-in from " + last.path + " (Lumavale " + last.version +
                       "), not from " + pluginFolder + ". That copy reads " + lastReads +
-                      (fileIsRead ? ", not this file." : "."),
+                      (FileIsRead() ? ", not this file." : "."),
                   "Keep one copy of the plug-in, with its settings file beside it");
     }
-    const bool readsThisFile = fileIsRead && SamePath(lastReads, filePath);
-    const PluginSettings expected = readsThisFile ? fileSettings : SettingsOf(lastReads);
+    const bool readsThisFile = FileIsRead() && SamePath(lastReads, filePath);
+    const PluginSettings expected = SamePath(lastReads, readFile) ? writeSettings : SettingsOf(lastReads);
     const RowsHeld held = Compare(game, expected);
     const std::string gives = readsThisFile ? "this file gives" : lastReads + " gives";
     std::string rows;
@@ -549,6 +571,12 @@ class Builder {
            ". The game may also hold these bytes itself (its own setting), and the check cannot tell which.");
     }
   }
+
+  // Whether the plug-in reads the file shown; without a folder there is only that file.
+  bool FileIsRead() const { return folder.empty() || (!readFile.empty() && SamePath(readFile, filePath)); }
+
+  // Where the plug-in that reads the file lies, or the file's own folder when none is known.
+  std::string PluginFolder() const { return readFile.empty() ? folder : FolderOf(readFile); }
 
   Report Finish() {
     if (unreadable) return std::move(report);
@@ -593,9 +621,7 @@ class Builder {
   LineWarnings lineWarnings;
   PluginSettings fileSettings{};   // what the plug-in makes of the file shown
   PluginSettings writeSettings{};  // what it will write: from the file it does read
-  std::string readerFolder;        // where the plug-in that reads the file lies; empty if none is known
-  bool fileIsRead = true;          // the plug-in reads the file shown
-  std::string writtenWith;         // which file the written values come from, when not the one shown
+  std::string readFile;            // the settings file the plug-in reads; empty when no copy of it is known
   bool unreadable = false;
 };
 

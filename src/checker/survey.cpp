@@ -67,8 +67,6 @@ std::string BuildOf(std::uint32_t base, const system::MemoryReader& read) {
   return build;
 }
 
-std::uint32_t Mask(const PatchEntry& entry) { return entry.width >= 4 ? 0xFFFFFFFF : (1U << (8 * entry.width)) - 1; }
-
 }  // namespace
 
 std::string Named(const PluginCopy& copy) {
@@ -133,22 +131,6 @@ RunningGame LookForGame(const std::string& pluginFolder) {
     if (rank(seen) > rank(game)) game = std::move(seen);
   }
   return game;
-}
-
-RowsHeld Compare(const RunningGame& game, const PluginSettings& settings) {
-  RowsHeld held;
-  for (std::size_t i = 0; i < std::size(kPatchSet) && i < game.rows.size(); ++i) {
-    const PatchEntry& entry = kPatchSet[i];
-    const std::uint32_t mask = Mask(entry);
-    // The bytes this row stores when it applies; an amount's are those of the settings.
-    const bool plugins = game.rows[i] && (*game.rows[i] & mask) == (RowValue(entry, settings) & mask);
-    if (RowApplies(entry, settings)) {
-      if (!plugins) held.differing.push_back(i);
-    } else if (plugins) {
-      held.heldAnyway.push_back(i);
-    }
-  }
-  return held;
 }
 
 }  // namespace lumavale::check

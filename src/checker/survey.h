@@ -58,13 +58,4 @@ struct RunningGame {
 // header fields the plug-in reads for the host key, and the rows.
 RunningGame LookForGame(const std::string& pluginFolder);
 
-// What the rows of a game hold against what `settings` make the plug-in write.
-struct RowsHeld {
-  std::vector<std::size_t> differing;  // rows (0-based) that apply but hold other bytes
-  // Rows that do not apply but hold the bytes the plug-in writes when they do: the
-  // plug-in may have written them before the file changed, or the game holds them itself.
-  std::vector<std::size_t> heldAnyway;
-};
-RowsHeld Compare(const RunningGame& game, const PluginSettings& settings);
-
 }  // namespace lumavale::check

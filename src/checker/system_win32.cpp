@@ -36,6 +36,12 @@ std::wstring ForFiles(const std::string& path) {
   return L"\\\\?\\" + wide;
 }
 
+// Shared for writing too: an editor that holds the file open must not stop the check.
+HANDLE OpenToRead(const std::string& path) {
+  return CreateFileW(ForFiles(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
 bool Missing(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
 
 // Four lower-case hexadecimal digits, as a string table's name spells a language or a
@@ -110,10 +116,7 @@ Kind KindOf(const std::string& path) {
 }
 
 Read ReadWholeFile(const std::string& path, char** bytes, std::size_t* size, std::uint32_t* error) {
-  // Shared for writing too: an editor that holds the file open must not stop the check.
-  const HANDLE file = CreateFileW(ForFiles(path).c_str(), GENERIC_READ,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE file = OpenToRead(path);
   if (file == INVALID_HANDLE_VALUE) {
     *error = GetLastError();
     return Read::kCannotOpen;
@@ -150,9 +153,7 @@ Read ReadWholeFile(const std::string& path, char** bytes, std::size_t* size, std
 }
 
 std::string FileStart(const std::string& path, std::size_t size) {
-  const HANDLE file = CreateFileW(ForFiles(path).c_str(), GENERIC_READ,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE file = OpenToRead(path);
   if (file == INVALID_HANDLE_VALUE) return {};
   std::string bytes(size, '\0');
   std::size_t done = 0;
