@@ -141,7 +141,7 @@ std::string FileStart(const std::string& path, std::size_t size) {
 
 std::optional<std::vector<std::string>> FilesIn(const std::string& folder) {
   const fake::Platform& state = fake::State();
-  if (state.otherThings.contains(folder) && state.otherThings.at(folder) == Kind::kUnreachable) return std::nullopt;
+  if (KindOf(folder) == Kind::kUnreachable) return std::nullopt;
   std::vector<std::string> names;
   const auto add = [&](const std::string& path) {
     if (path.starts_with(folder) && path.find_first_of("\\/", folder.size()) == std::string::npos) {

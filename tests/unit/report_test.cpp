@@ -126,6 +126,24 @@ INSTANTIATE_TEST_SUITE_P(Files, RowsCases, ::testing::ValuesIn(std::vector<RowsC
 
 // --- Which file is checked, and where it lies -----------------------------------------
 
+// The first bytes of a PE32 executable whose image spans `size` bytes from the host's
+// base, with the entry point of a build the plug-in knows.
+std::string PeHeader(std::uint32_t size) {
+  std::string header(0x200, '\0');
+  const auto put = [&](std::size_t at, std::uint32_t value) {
+    for (std::size_t i = 0; i < 4; ++i) header[at + i] = static_cast<char>(value >> (8 * i));
+  };
+  header[0] = 'M';
+  header[1] = 'Z';
+  put(0x3C, 0x80);
+  put(0x80, 0x00004550);  // "PE\0\0"
+  put(0x80 + 0x18, 0x10B);  // PE32
+  put(0x80 + 0x28, 0x0082533C - LUMAVALE_HOST_IMAGE_BASE);
+  put(0x80 + 0x34, LUMAVALE_HOST_IMAGE_BASE);
+  put(0x80 + 0x50, size);
+  return header;
+}
+
 struct FileCase {
   std::string name;
   std::string argument;                       // the file given; "" none
@@ -145,21 +163,6 @@ struct FileCase {
 void PrintTo(const FileCase& c, std::ostream* os) { *os << c.name; }
 class FileCases : public ::testing::TestWithParam<FileCase> {};
 
-// The first bytes of a PE32 executable whose image spans `size` bytes from the host's base.
-std::string PeHeader(std::uint32_t size) {
-  std::string header(0x200, '\0');
-  const auto put = [&](std::size_t at, std::uint32_t value) {
-    for (std::size_t i = 0; i < 4; ++i) header[at + i] = static_cast<char>(value >> (8 * i));
-  };
-  header[0] = 'M';
-  header[1] = 'Z';
-  put(0x3C, 0x80);
-  put(0x80, 0x00004550);  // "PE\0\0"
-  put(0x80 + 0x18, 0x10B);  // PE32
-  put(0x80 + 0x34, LUMAVALE_HOST_IMAGE_BASE);
-  put(0x80 + 0x50, size);
-  return header;
-}
 
 TEST_P(FileCases, StatusWarningsAndReport) {
   const FileCase& c = GetParam();
@@ -221,9 +224,10 @@ fake::Program Game(const std::string& folder, const std::vector<std::string>& pl
       game.memory[address + i] = static_cast<std::uint8_t>(value >> (8 * i));
     }
   };
-  put(LUMAVALE_HOST_IMAGE_BASE + 0x3C, 0x80, 4);
-  put(LUMAVALE_HOST_IMAGE_BASE + 0x80, 0x00004550, 4);  // "PE\0\0"
-  put(LUMAVALE_HOST_IMAGE_BASE + 0x80 + 0x28, 0x0082533C - LUMAVALE_HOST_IMAGE_BASE, 4);
+  const std::string header = PeHeader(0xC00000);
+  for (std::size_t i = 0; i < header.size(); ++i) {
+    game.memory[LUMAVALE_HOST_IMAGE_BASE + static_cast<std::uint32_t>(i)] = static_cast<std::uint8_t>(header[i]);
+  }
   for (const scenarios::Row& row : scenarios::ExpectedRows(scenarios::Of(started))) {
     put(row.address, row.applies ? row.value : 0xEEEEEEEE, row.width);  // or the game's own
   }
