@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <ranges>
 #include <utility>
 
+#include "checker/system.h"
 #include "checker/utf.h"
 #include "settings/number_text.h"
 
@@ -351,15 +353,19 @@ class Checker {
           "Write " + key + "=" + Shown(number) +
               " alone on the line; notes go on a line of their own that starts with ;");
     }
+    // A value longer than the read's buffer reaches the plug-in cut short.
+    const std::string read =
+        Quoted(number) + (line.value.size() < kSettingsTextSize
+                              ? std::string()
+                              : " (its first " + std::to_string(kSettingsTextSize - 1) + " of " +
+                                    std::to_string(line.value.size()) + " characters: the plug-in reads no more)");
     if (std::isnan(amount)) {
       Add(line, Problem::kOddAmount,
-          key + " is " + Quoted(number) + ", which the plug-in reads as \"not a number\": the " +
-              "game cannot use that.",
+          key + " is " + read + ", which the plug-in reads as \"not a number\": the " + "game cannot use that.",
           example);
     } else if (std::isinf(amount)) {
       Add(line, Problem::kOddAmount,
-          key + " is " + Quoted(number) + ", which is too large: the plug-in reads it as " +
-              AmountText(amount) + ".",
+          key + " is " + read + ", which is too large: the plug-in reads it as " + AmountText(amount) + ".",
           example);
     } else if (amount < 0) {
       Add(line, Problem::kOddAmount,
@@ -385,21 +391,35 @@ std::optional<profile::Line> CountedLine(const profile::Profile& profile, const 
   return profile.FindLine(setting.section, setting.key);
 }
 
-std::string Shown(std::string_view text, std::size_t longest) {
+std::string Shown(std::string_view raw, std::size_t longest) {
+  // Text that is not UTF-8 is most likely in the ANSI code page, which is how the
+  // profile reads take a file's bytes.
+  const bool utf8 = std::ranges::all_of(std::views::iota(std::size_t{0}, raw.size()), [&](std::size_t i) {
+    const auto byte = static_cast<unsigned char>(raw[i]);
+    return byte < 0x80 || (byte & 0xC0) == 0x80 || utf::CharLength(raw.substr(i)) != 0;
+  });
+  const std::string decoded = utf8 ? std::string() : system::FromAnsi(raw);
+  const std::string_view text = utf8 ? raw : std::string_view(decoded);
   std::string shown;
   std::size_t characters = 0;
   std::size_t at = 0;
   for (; at < text.size() && characters < longest; ++characters) {
     const auto lead = static_cast<unsigned char>(text[at]);
-    // A UTF-8 character but a control one is shown whole; anything else byte by byte.
-    const std::size_t length = lead >= 0x20 && lead != 0x7F ? utf::CharLength(text.substr(at)) : 0;
+    // A UTF-8 character but a control one (C0, DEL or C1) is shown whole; anything else byte by byte.
+    std::size_t length = lead >= 0x20 && lead != 0x7F ? utf::CharLength(text.substr(at)) : 0;
+    unsigned escaped = lead;
+    if (length == 2 && lead == 0xC2 && static_cast<unsigned char>(text[at + 1]) < 0xA0) {
+      escaped = static_cast<unsigned char>(text[at + 1]);
+      length = 0;
+      ++at;
+    }
     if (length != 0) {
       shown.append(text.substr(at, length));
       at += length;
     } else {
       shown += "\\x";
-      shown += "0123456789ABCDEF"[lead >> 4];
-      shown += "0123456789ABCDEF"[lead & 0xF];
+      shown += "0123456789ABCDEF"[escaped >> 4];
+      shown += "0123456789ABCDEF"[escaped & 0xF];
       ++at;
     }
   }

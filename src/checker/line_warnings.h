@@ -39,6 +39,9 @@ enum class Problem {
   kNotText,          // mostly NUL bytes: UTF-16 without a byte order mark, or damaged
   kTwoCopies,        // more than one copy of the plug-in in one folder
   kNearName,         // no settings file, but one named nearly like it
+  kNotSettingsText,  // the settings file beside the plug-in is a program, an archive, a picture
+  kNotThePlugIn,     // a file called like the plug-in that is not it
+  kPlugInRenamed,    // the plug-in under a name the loader does not load
   // About the running game (line number 0 too).
   kNotLoaded,        // the game runs, but no copy of the plug-in is loaded in it
   kSeveralLoaded,    // the game has loaded more than one copy

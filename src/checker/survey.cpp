@@ -11,43 +11,53 @@
 namespace lumavale::check {
 namespace {
 
-bool EndsWithName(const std::string& name, std::string_view end) {
-  return name.size() >= end.size() && profile::SameName(std::string_view(name).substr(name.size() - end.size()), end);
-}
-
-std::optional<PluginCopy> PluginAt(const std::string& path) {
-  const std::optional<system::Version> version = system::VersionOf(path);
-  if (!version || version->productName != "Lumavale" ||
-      !profile::SameName(version->originalFilename, kPluginFileName)) {
-    return std::nullopt;
-  }
-  return PluginCopy{path, version->fileVersion};
-}
-
-std::uint32_t Field(const std::string& bytes, std::size_t at) {
+std::uint32_t LittleEndianAt(std::string_view bytes, std::size_t at) {
   std::uint32_t value = 0;
   for (std::size_t i = 0; i < 4; ++i) value |= std::uint32_t{static_cast<std::uint8_t>(bytes[at + i])} << (8 * i);
   return value;
 }
 
-// Whether the executable at `path`, loaded at its preferred base, spans every row:
-// read from its file's PE32 header, so a program that is not the game is never opened.
-bool CanHoldTheRows(const std::string& path) {
-  constexpr std::size_t kImageBaseField = 0x34;   // in the NT headers
-  constexpr std::size_t kSizeOfImageField = 0x50;
-  constexpr std::uint16_t kPe32Magic = 0x10B;
-  const std::string header = system::FileStart(path, kHeaderPage);
-  if (header.size() < kNewHeaderOffsetField + 4 || !header.starts_with("MZ")) return false;
-  const std::size_t nt = Field(header, kNewHeaderOffsetField);
-  if (nt > header.size() || header.size() - nt < kSizeOfImageField + 4 || Field(header, nt) != kPeSignature) {
-    return false;
+bool EndsWithName(const std::string& name, std::string_view end) {
+  return name.size() >= end.size() && profile::SameName(std::string_view(name).substr(name.size() - end.size()), end);
+}
+
+bool StartsWithName(const std::string& name, std::string_view start) {
+  return name.size() >= start.size() && profile::SameName(std::string_view(name).substr(0, start.size()), start);
+}
+
+bool IsThePlugIn(const std::string& path) {
+  const std::optional<system::Version> version = system::VersionOf(path);
+  return version && version->productName == "Lumavale" && profile::SameName(version->originalFilename, kPluginFileName);
+}
+
+std::optional<PluginCopy> PluginAt(const std::string& path) {
+  if (!IsThePlugIn(path)) return std::nullopt;
+  return PluginCopy{path, system::VersionOf(path)->fileVersion};
+}
+
+// Whether `inner` is `outer` or lies below it; both end in a separator.
+bool WithinFolder(const std::string& inner, const std::string& outer) {
+  return inner.size() >= outer.size() && SamePath(inner.substr(0, outer.size()), outer);
+}
+
+bool CanHoldTheRows(const std::string& path) { return SpansEveryRow(system::FileStart(path, kHeaderPage)); }
+
+// An executable that can hold the rows in `folder` itself, or empty.
+std::string GameIn(const std::string& folder) {
+  for (const std::string& name : system::FilesIn(folder).value_or(std::vector<std::string>{})) {
+    if (EndsWithName(name, ".exe") && CanHoldTheRows(folder + name)) return folder + name;
   }
-  if ((Field(header, nt + 0x18) & 0xFFFF) != kPe32Magic) return false;
-  const std::uint64_t base = Field(header, nt + kImageBaseField);
-  const std::uint64_t end = base + Field(header, nt + kSizeOfImageField);
-  return std::ranges::all_of(kPatchSet, [&](const PatchEntry& entry) {
-    return entry.address >= base && std::uint64_t{entry.address} + entry.width <= end;
-  });
+  return {};
+}
+
+// A game of its own in a folder from `pluginFolder` up to, but not including,
+// `gameFolder`: a game there runs the plug-ins of this install, not the one above.
+std::string NearerGame(std::string pluginFolder, const std::string& gameFolder) {
+  for (; !pluginFolder.empty() && !SamePath(pluginFolder, gameFolder); pluginFolder = ParentOf(pluginFolder)) {
+    std::string game = GameIn(pluginFolder);
+    if (!game.empty()) return game;
+  }
+  return {};
 }
 
 // The game's build as the plug-in's table names it, read from the header fields the
@@ -67,7 +77,48 @@ std::string BuildOf(std::uint32_t base, const system::MemoryReader& read) {
   return build;
 }
 
+void LookIntoGame(RunningGame& game) {
+  system::LookInto(game.id, [&](const std::vector<system::Module>& modules, const system::MemoryReader& read) {
+    game.state = RunningGame::State::kOpened;
+    // The game's own image first: only the modules after it can be plug-ins.
+    for (std::size_t i = 1; i < modules.size(); ++i) {
+      if (auto copy = PluginAt(modules[i].path)) {
+        game.loaded.push_back(std::move(*copy));
+      } else if (EndsWithName(modules[i].path, ".asi")) {
+        game.otherAsi.push_back(modules[i].path);
+      }
+    }
+    for (const PatchEntry& entry : kPatchSet) {
+      std::uint8_t bytes[4] = {};
+      std::optional<std::uint32_t> held;
+      if (read(entry.address, entry.width, bytes)) {
+        held = 0;
+        for (std::uint32_t b = 0; b < entry.width; ++b) *held |= std::uint32_t{bytes[b]} << (8 * b);
+      }
+      game.rows.push_back(held);
+    }
+    if (!modules.empty()) game.build = BuildOf(modules.front().base, read);
+  });
+}
+
 }  // namespace
+
+bool SpansEveryRow(std::string_view header) {
+  constexpr std::size_t kImageBaseField = 0x34;   // in the NT headers
+  constexpr std::size_t kSizeOfImageField = 0x50;
+  constexpr std::uint16_t kPe32Magic = 0x10B;
+  if (header.size() < kNewHeaderOffsetField + 4 || !header.starts_with("MZ")) return false;
+  const std::size_t nt = LittleEndianAt(header, kNewHeaderOffsetField);
+  if (nt > header.size() || header.size() - nt < kSizeOfImageField + 4 || LittleEndianAt(header, nt) != kPeSignature) {
+    return false;
+  }
+  if ((LittleEndianAt(header, nt + 0x18) & 0xFFFF) != kPe32Magic) return false;
+  const std::uint64_t base = LittleEndianAt(header, nt + kImageBaseField);
+  const std::uint64_t end = base + LittleEndianAt(header, nt + kSizeOfImageField);
+  return std::ranges::all_of(kPatchSet, [&](const PatchEntry& entry) {
+    return entry.address >= base && std::uint64_t{entry.address} + entry.width <= end;
+  });
+}
 
 std::string Named(const PluginCopy& copy) {
   return copy.path.substr(FolderOf(copy.path).size()) + ", Lumavale " + copy.version;
@@ -75,16 +126,30 @@ std::string Named(const PluginCopy& copy) {
 
 std::string SettingsFileOf(const PluginCopy& copy) { return FolderOf(copy.path) + kSettingsFileName; }
 
-std::optional<std::vector<PluginCopy>> CopiesIn(const std::string& folder) {
+FolderLook LookIn(const std::string& folder) {
+  FolderLook look{folder, false, {}, {}};
   const auto names = system::FilesIn(folder);
-  if (!names) return std::nullopt;
-  std::vector<PluginCopy> copies;
+  if (!names) return look;
+  look.listed = true;
   for (const std::string& name : *names) {
-    if (!EndsWithName(name, ".asi")) continue;
-    if (auto copy = PluginAt(folder + name)) copies.push_back(std::move(*copy));
+    const bool asi = EndsWithName(name, ".asi");
+    const bool named = StartsWithName(name, "Lumavale");
+    if (!asi && !named) continue;
+    const std::string path = folder + name;
+    if (auto copy = asi ? PluginAt(path) : std::nullopt) {
+      look.copies.push_back(std::move(*copy));
+    } else if (!asi && IsThePlugIn(path)) {
+      look.lookalikes.push_back({path, Lookalike::What::kPlugInRenamed});
+    } else if (asi && named) {
+      const std::string start = system::FileStart(path, 2);
+      look.lookalikes.push_back({path, start.empty()          ? Lookalike::What::kEmpty
+                                       : start.starts_with("MZ") ? Lookalike::What::kOtherProgram
+                                                                 : Lookalike::What::kNotAProgram});
+    }
   }
-  std::ranges::sort(copies, {}, &PluginCopy::path);
-  return copies;
+  std::ranges::sort(look.copies, {}, &PluginCopy::path);
+  std::ranges::sort(look.lookalikes, {}, &Lookalike::path);
+  return look;
 }
 
 std::vector<std::string> NamesNearSettings(const std::string& folder) {
@@ -92,45 +157,39 @@ std::vector<std::string> NamesNearSettings(const std::string& folder) {
   std::vector<std::string> near;
   for (const std::string& name : system::FilesIn(folder).value_or(std::vector<std::string>{})) {
     if (profile::SameName(name, kSettingsFileName)) continue;
-    const bool sameStem = name.size() >= kStem.size() && profile::SameName(name.substr(0, kStem.size()), kStem);
-    if (sameStem || NameDistance(name, kSettingsFileName) <= 2) near.push_back(name);
+    if (StartsWithName(name, kStem) || NameDistance(name, kSettingsFileName) <= 2) near.push_back(name);
   }
   std::ranges::sort(near);
   return near;
 }
 
-RunningGame LookForGame(const std::string& pluginFolder) {
-  RunningGame game;
-  const std::string parent = ParentOf(pluginFolder);
+std::vector<RunningGame> LookForGames(const std::vector<std::string>& pluginFolders) {
+  std::vector<RunningGame> games;
   for (const system::Program& program : system::RunningPrograms()) {
     const std::string folder = FolderOf(program.image);
-    if (!SamePath(folder, pluginFolder) && (parent.empty() || !SamePath(folder, parent))) continue;
-    if (!CanHoldTheRows(program.image)) continue;
-    RunningGame seen;
-    seen.image = program.image;
-    seen.state = RunningGame::State::kClosed;
-    system::LookInto(program.id, [&](const std::vector<system::Module>& modules, const system::MemoryReader& read) {
-      seen.state = RunningGame::State::kOpened;
-      // The game's own image first: only the modules after it can be the plug-in.
-      for (std::size_t i = 1; i < modules.size(); ++i) {
-        if (auto copy = PluginAt(modules[i].path)) seen.loaded.push_back(std::move(*copy));
+    const auto below = [&](const std::string& pluginFolder) { return WithinFolder(pluginFolder, folder); };
+    if (std::ranges::none_of(pluginFolders, below) || !CanHoldTheRows(program.image)) continue;
+    RunningGame game;
+    game.id = program.id;
+    game.image = program.image;
+    // This install's game where, for some copy, no folder between holds a game of its own.
+    for (const std::string& pluginFolder : pluginFolders) {
+      if (!below(pluginFolder)) continue;
+      std::string nearer = NearerGame(pluginFolder, folder);
+      if (nearer.empty()) {
+        game.nearer.clear();
+        break;
       }
-      for (const PatchEntry& entry : kPatchSet) {
-        std::uint8_t bytes[4] = {};
-        std::optional<std::uint32_t> held;
-        if (read(entry.address, entry.width, bytes)) {
-          held = 0;
-          for (std::uint32_t b = 0; b < entry.width; ++b) *held |= std::uint32_t{bytes[b]} << (8 * b);
-        }
-        seen.rows.push_back(held);
-      }
-      if (!modules.empty()) seen.build = BuildOf(modules.front().base, read);
-    });
-    // One that could be read, and then one with the plug-in in it, tells the most.
-    const auto rank = [](const RunningGame& g) { return static_cast<int>(g.state) * 2 + (g.loaded.empty() ? 0 : 1); };
-    if (rank(seen) > rank(game)) game = std::move(seen);
+      if (game.nearer.empty()) game.nearer = std::move(nearer);
+    }
+    if (game.nearer.empty()) {
+      LookIntoGame(game);
+    } else {
+      game.state = RunningGame::State::kOtherInstall;
+    }
+    games.push_back(std::move(game));
   }
-  return game;
+  return games;
 }
 
 }  // namespace lumavale::check

@@ -1,13 +1,14 @@
 #pragma once
 // What is there, looked at through the check's door and nothing else: copies of the
-// plug-in, files named nearly like the settings file, and the running game with the
-// copies it has loaded and the bytes its rows hold. Things are known by what they are
-// (version information, an image's span), never by a name alone. The report decides
-// what these facts mean; nothing here judges them.
+// plug-in and files named like it, files named nearly like the settings file, and the
+// running games with the copies each has loaded and the bytes its rows hold. Things
+// are known by what they are (version information, an image's span), never by a name
+// alone. The verdict decides what these facts mean; nothing here judges them.
 
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "checker/paths.h"
@@ -28,34 +29,61 @@ std::string Named(const PluginCopy& copy);
 // The settings file a copy reads: the one in its own folder.
 std::string SettingsFileOf(const PluginCopy& copy);
 
-// The copies of the plug-in among the .asi files in `folder` (ending in a separator);
-// none when the folder cannot be listed.
-std::optional<std::vector<PluginCopy>> CopiesIn(const std::string& folder);
+// A file named like the plug-in that the loader cannot take for it: a ".asi" whose
+// name begins with "Lumavale" but which is not the plug-in, or the plug-in itself
+// under another extension.
+struct Lookalike {
+  enum class What {
+    kEmpty,          // no bytes at all: a download that failed
+    kNotAProgram,    // bytes that are no program
+    kOtherProgram,   // a program without the plug-in's version information
+    kPlugInRenamed,  // the plug-in, but its name does not end in ".asi"
+  };
+  std::string path;
+  What what;
+};
+
+// The copies of the plug-in and its lookalikes in one folder (ending in a separator).
+struct FolderLook {
+  std::string folder;
+  bool listed = false;  // false: the folder cannot be listed, and may hold anything
+  std::vector<PluginCopy> copies;
+  std::vector<Lookalike> lookalikes;
+};
+FolderLook LookIn(const std::string& folder);
 
 // The files in `folder` whose names are near the settings file's, as Windows' hidden
 // extensions and copies make them ("LumavaleSettings.ini.txt", "LumavaleSettings (1).ini").
 std::vector<std::string> NamesNearSettings(const std::string& folder);
 
-// The running game: a program started from the plug-in's folder or the one above it
-// whose executable's image spans every row.
+// Whether an executable whose file begins with `header` spans every row once loaded
+// at its preferred base, by its PE32 header's image base and size: a program's file is
+// read, never the program, so one that is not the game is never opened.
+bool SpansEveryRow(std::string_view header);
+
+// A running program that is a game: its executable's image spans every row, and it
+// lies in one of the plug-in's folders or a folder above one.
 struct RunningGame {
   enum class State {
-    kNotFound,  // no such program
-    kClosed,    // found, but Windows does not let the check read it
+    kOtherInstall,  // a nearer folder holds a game of its own: never opened
+    kClosed,        // Windows does not let the check read it
     kOpened,
   };
-  State state = State::kNotFound;
-  std::string image;                // the game's executable
-  std::vector<PluginCopy> loaded;   // the copies of the plug-in it has loaded, in its module order
+  State state = State::kClosed;
+  std::uint32_t id = 0;
+  std::string image;                 // the game's executable
+  std::string nearer;                // kOtherInstall: the executable nearer the plug-in
+  std::vector<PluginCopy> loaded;    // the copies of the plug-in it has loaded, in load order
+  std::vector<std::string> otherAsi; // the other ".asi" files it has loaded
   // Each row's bytes (little-endian, the row's width), in table order; none where
   // they could not be read.
   std::vector<std::optional<std::uint32_t>> rows;
-  std::string build;                // the build the plug-in's table names; empty if none
+  std::string build;                 // the build the plug-in's table names; empty if none
 };
 
-// Looks for the game of a plug-in in `pluginFolder` (ending in a separator). A program
-// that is not the game is never opened; the game only to read its module list, the
-// header fields the plug-in reads for the host key, and the rows.
-RunningGame LookForGame(const std::string& pluginFolder);
+// The games of a plug-in in any of `pluginFolders` (each ending in a separator). A
+// program that is not such a game is never opened; a game only to read its module
+// list, the header fields the plug-in reads for the host key, and the rows.
+std::vector<RunningGame> LookForGames(const std::vector<std::string>& pluginFolders);
 
 }  // namespace lumavale::check

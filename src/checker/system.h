@@ -9,6 +9,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace lumavale::check::system {
@@ -24,8 +25,9 @@ enum class Kind {
   kNothing,     // nothing at all
   kFile,
   kFolder,
-  kUnreachable  // something a file cannot be read from: a link that leads nowhere, or
-                // a name the system refuses
+  kUnreachable,  // something a file cannot be read from: a link that leads nowhere, or
+                 // a name the system refuses
+  kDenied        // something Windows does not let this program look at
 };
 Kind KindOf(const std::string& path);
 
@@ -81,6 +83,13 @@ using MemoryReader = std::function<bool(std::uint32_t address, std::uint32_t siz
 // memory, and closes it again. False, with `look` not called, when it cannot be opened.
 bool LookInto(std::uint32_t id,
               const std::function<void(const std::vector<Module>& modules, const MemoryReader& read)>& look);
+
+// Whether this program runs under Wine (its ntdll says so), where it sees only the
+// programs of its own Wine prefix.
+bool UnderWine();
+
+// Text in the ANSI code page, as UTF-8: how the profile reads take a file's bytes.
+std::string FromAnsi(std::string_view text);
 
 // Writes UTF-8 text to standard output; '\n' ends a line.
 void WriteOut(const std::string& text);

@@ -103,7 +103,9 @@ Kind KindOf(const std::string& path) {
     }
     return Kind::kFile;
   }
-  if (!Missing(GetLastError())) return Kind::kUnreachable;
+  const DWORD error = GetLastError();
+  if (error == ERROR_ACCESS_DENIED) return Kind::kDenied;
+  if (!Missing(error)) return Kind::kUnreachable;
   // Some systems read a link that leads nowhere as missing; the folder's own entry
   // for it still shows that something bears the name.
   WIN32_FIND_DATAW entry;
@@ -267,6 +269,19 @@ bool LookInto(std::uint32_t id,
   }
   CloseHandle(process);
   return listed;
+}
+
+bool UnderWine() {
+  const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+std::string FromAnsi(std::string_view text) {
+  if (text.empty()) return {};
+  const int size = static_cast<int>(std::min<std::size_t>(text.size(), 0x7FFFFFFF / sizeof(wchar_t)));
+  std::wstring wide(static_cast<std::size_t>(size), L'\0');
+  const int count = MultiByteToWideChar(CP_ACP, 0, text.data(), size, wide.data(), size);
+  return Utf8(wide.data(), static_cast<std::size_t>(count));
 }
 
 void WriteOut(const std::string& text) {

@@ -33,6 +33,7 @@ const fs::path kChecker = kWin32Dir / "LumavaleCheck.exe";
 const fs::path kPlugin = kWin32Dir / "Lumavale.asi";
 const fs::path kHost = kWin32Dir / "tests/host/standin_host.exe";
 const fs::path kBareHost = kWin32Dir / "tests/host/bare_host.exe";
+const fs::path kNotThePlugin = kWin32Dir / "tests/host/not_the_plugin.dll";
 
 constexpr char kSettings[] = "LumavaleSettings.ini";
 
@@ -41,9 +42,15 @@ const std::string kAllKeys =
     "[Lumavale]\r\nEnabled=1\r\nAmountInFrontend=0.5\r\nAmountInGameplay=2\r\n\r\n"
     "[Other]\r\nFog=1\r\nRemoveSkyTextures=1\r\n";
 
-// Where things lie in the game folder, which has a "scripts" folder inside; or in a
-// folder whose name Wine's default ANSI code page cannot hold.
-enum class Place { kNowhere, kGame, kScripts, kRussian, kEmoji };
+// Two files for two copies: the game folder's turns the effect and the fog on at 0.5;
+// the scripts folder's turns them off at 0.7 (0x3F333333).
+const std::string kGameFileOn = "[Lumavale]\r\nEnabled=1\r\nAmountInFrontend=0.5\r\n[Other]\r\nFog=1\r\n";
+const std::string kScriptsFileOff = "[Lumavale]\r\nEnabled=0\r\nAmountInFrontend=0.7\r\n[Other]\r\nFog=0\r\n";
+
+// Where things lie in the game folder, which has a "scripts" folder and a
+// "mods\lighting" folder inside; in a folder whose name Wine's default ANSI code page
+// cannot hold; or in a folder of the player's apart from the game.
+enum class Place { kNowhere, kGame, kScripts, kRussian, kEmoji, kMods, kDesk };
 
 struct CheckCase {
   std::string name;
@@ -63,6 +70,10 @@ struct CheckCase {
   enum class Game { kNone, kWithPlugin, kWithoutPlugin, kWithTwoCopies, kLauncher } game = Game::kNone;
   std::string later = {};
   std::string pluginName = "Lumavale.asi";
+  std::string firstCopySettings = {};  // kWithTwoCopies: the file beside the game folder's copy, if any
+  bool notThePlugin = false;           // a DLL without the plug-in's version information lies where it should
+  bool otherPrefix = false;            // the game runs in a Wine prefix of its own
+  std::vector<std::string> hides = {}; // must not appear in the output
 };
 using Game = CheckCase::Game;
 
@@ -82,17 +93,17 @@ std::string Normalised(std::string out) {
   return out;
 }
 
-// The rows of the report by address: the bytes of an "address := bytes" row, none
-// for a "not written" one.
+// The rows of the report by address: the bytes of a "row N  address := bytes" row,
+// none for a "not written" one.
 std::map<std::uint32_t, Bytes> ReportedRows(const std::string& out) {
   std::map<std::uint32_t, Bytes> rows;
   std::istringstream lines(out.substr(out.find("What the plug-in will write")));
   std::string line;
   std::getline(lines, line);
-  while (std::getline(lines, line) && line.starts_with("  0x")) {
+  while (std::getline(lines, line) && line.starts_with("  row ")) {
     std::istringstream words(line);
     std::string address, word, bytes;
-    words >> address >> word;  // ":=", or the "not" of "not written"
+    words >> word >> word >> address >> word;  // "row N", then ":=", or the "not" of "not written"
     while (word != "not" && words >> word && !word.starts_with("(")) bytes += word;
     rows[static_cast<std::uint32_t>(std::stoul(address, nullptr, 16))] = lumavale::testing::FromHex(bytes);
   }
@@ -118,7 +129,7 @@ class CheckerCases : public lumavale::wine::Sandbox,
   void SetUp() override {
     lumavale::wine::Sandbox::SetUp();
     if (IsSkipped() || HasFatalFailure()) return;
-    for (const Place place : {Place::kScripts, Place::kRussian, Place::kEmoji}) {
+    for (const Place place : {Place::kScripts, Place::kRussian, Place::kEmoji, Place::kMods, Place::kDesk}) {
       fs::create_directories(Folder(place));
     }
   }
@@ -126,13 +137,15 @@ class CheckerCases : public lumavale::wine::Sandbox,
   fs::path Folder(Place place) const {
     if (place == Place::kRussian) return root / "Игры";
     if (place == Place::kEmoji) return root / "Mods \U0001F3AE";
+    if (place == Place::kMods) return root / "game" / "mods" / "lighting";
+    if (place == Place::kDesk) return root / "desk";
     return place == Place::kScripts ? root / "game" / "scripts" : root / "game";
   }
 };
 
 constexpr std::pair<const char*, Place> kMarks[] = {
     {"@game", Place::kGame}, {"@scripts", Place::kScripts}, {"@russian", Place::kRussian},
-    {"@emoji", Place::kEmoji}};
+    {"@emoji", Place::kEmoji}, {"@mods", Place::kMods}, {"@desk", Place::kDesk}};
 
 // A settings file with a warning on every line after its first few.
 void WriteLargeFile(const fs::path& path, std::size_t lines, std::size_t valueLength) {
@@ -155,7 +168,9 @@ TEST_P(CheckerCases, StatusAndReport) {
   } else {
     std::ofstream(settings, std::ios::binary) << c.settings;
   }
-  if (c.pluginAt != Place::kNowhere) fs::copy_file(kPlugin, Folder(c.pluginAt) / c.pluginName);
+  if (c.pluginAt != Place::kNowhere) {
+    fs::copy_file(c.notThePlugin ? kNotThePlugin : kPlugin, Folder(c.pluginAt) / c.pluginName);
+  }
   const fs::path checker = Folder(c.checkerAt) / "LumavaleCheck.exe";
   fs::copy_file(kChecker, checker);
 
@@ -171,12 +186,14 @@ TEST_P(CheckerCases, StatusAndReport) {
     if (c.game == Game::kWithoutPlugin) hostArgs.push_back("-");
     if (c.game == Game::kWithTwoCopies) {
       fs::copy_file(kPlugin, Folder(Place::kGame) / "Lumavale.asi");
+      if (!c.firstCopySettings.empty()) std::ofstream(Folder(Place::kGame) / kSettings) << c.firstCopySettings;
       hostArgs.push_back(WindowsPath(Folder(Place::kGame) / "Lumavale.asi"));
     }
     if (c.game == Game::kWithPlugin || c.game == Game::kWithTwoCopies) {
       hostArgs.push_back(WindowsPath(Folder(c.pluginAt) / c.pluginName));
     }
-    game.emplace(host, hostArgs, Folder(Place::kGame), stop);
+    game.emplace(host, hostArgs, Folder(Place::kGame), stop,
+                 c.otherPrefix ? lumavale::wine::kOtherPrefix : LUMAVALE_WINEPREFIX);
     ASSERT_TRUE(game->Ready()) << "the stand-in game did not start";
     if (!c.later.empty()) std::ofstream(settings, std::ios::binary) << c.later;
   }
@@ -200,6 +217,7 @@ TEST_P(CheckerCases, StatusAndReport) {
     }
     EXPECT_TRUE(Shows(out, line)) << "missing: " << line << "\n" << out;
   }
+  for (const std::string& part : c.hides) EXPECT_FALSE(Shows(out, part)) << "shown: " << part << "\n" << out;
   EXPECT_EQ(out.find("Press Enter"), std::string::npos) << "must not wait without a console\n" << out;
 
   // The rows the check announces are the rows the plug-in writes from the same file.
@@ -218,15 +236,15 @@ TEST_P(CheckerCases, StatusAndReport) {
 INSTANTIATE_TEST_SUITE_P(Files, CheckerCases, ::testing::ValuesIn(std::vector<CheckCase>{
     InScripts("EveryKeyCorrect", kAllKeys, 0,
               {"Settings file: @scripts\\LumavaleSettings.ini\n", "[Other] Fog: \"1\" (line 8)\n",
-               "-> fog: on, @4 := 01\n", "  @3 := 00 00 00 40     (AmountInGameplay)\n", "No problems found"}),
+               "-> fog: on, @4 := 01\n", "row 3  @3 := 00 00 00 40      (AmountInGameplay)\n", "No problems found"}),
     InScripts("ShippedSampleFile", lumavale::scenarios::ReadFile(lumavale::scenarios::kSampleSettings), 0,
               {"[Lumavale] AmountInGameplay: \"1.250000\" (line 10)\n", "No problems found"}),
     {"NoFileMeansDefaults", Place::kNowhere, "", Place::kScripts, Place::kScripts, "", 0,
      {"Settings file: none\n", "[Lumavale] AmountInGameplay: not set: default 1.250000\n",
-      "  @4      not written: Fog is off\n"}},
+      "row 4  @4      not written: Fog is off\n"}},
     InScripts("DecimalComma", "[Lumavale]\r\nAmountInGameplay=1,5\r\n", 1,
               {"  Line 2: AmountInGameplay=1,5\n", "uses 1.\n", "What to do: Write AmountInGameplay=1.5\n",
-               "  @3 := 00 00 80 3F     (AmountInGameplay)\n"}),
+               "row 3  @3 := 00 00 80 3F      (AmountInGameplay)\n"}),
     InScripts("WordsForSwitches", "[Lumavale]\r\nEnabled=on\r\n[Other]\r\nFog=true\r\n", 1,
               {"  Line 2: Enabled=on\n", "What to do: Write Enabled=1 to turn it on\n", "  Line 4: Fog=true\n",
                "What to do: Write Fog=1 to turn it on\n", "-> lighting effect: off, nothing written\n",
@@ -240,14 +258,14 @@ INSTANTIATE_TEST_SUITE_P(Files, CheckerCases, ::testing::ValuesIn(std::vector<Ch
     InScripts("KeyTwice", "[Other]\r\nFog=1\r\nFog=0\r\n", 1,
               {"  Line 3: Fog=0\n", "The plug-in uses only the first, on line 2\n", "-> fog: on, @4 := 01\n"}),
     InScripts("TextAfterNumber", "[Lumavale]\r\nAmountInFrontend=0.5 ; softer\r\n", 1,
-              {"  Line 2: AmountInFrontend=0.5 ; softer\n", "  @2 := 00 00 00 3F     (AmountInFrontend)\n"}),
+              {"  Line 2: AmountInFrontend=0.5 ; softer\n", "row 2  @2 := 00 00 00 3F      (AmountInFrontend)\n"}),
     InScripts("NegativeAndHugeAmounts", "[Lumavale]\r\nAmountInFrontend=-1\r\nAmountInGameplay=1e39\r\n", 1,
               {"An amount is meant to be 0 or more.\n", "reads it as infinity.\n",
-               "  @3 := 00 00 80 7F     (AmountInGameplay)\n"}),
+               "row 3  @3 := 00 00 80 7F      (AmountInGameplay)\n"}),
     // The settings in the game folder while the plug-in and the check are in scripts.
     {"SettingsInGameFolderFromScripts", Place::kGame, kAllKeys, Place::kScripts, Place::kScripts, "", 1,
      {"Settings file: none\n", "There is another LumavaleSettings.ini in @game\\.",
-      "What to do: Move that file into @scripts\\\n", "  @4      not written: Fog is off\n"}},
+      "What to do: Move that file into @scripts\\\n", "row 4  @4      not written: Fog is off\n"}},
     {"SettingsInGameFolderDropped", Place::kGame, kAllKeys, Place::kScripts, Place::kScripts, "@game", 1,
      {"Settings file: @game\\LumavaleSettings.ini\n", "There is no copy of the plug-in in @game\\.",
       "What the plug-in would use from this file once it is in place:\n",
@@ -264,7 +282,7 @@ INSTANTIATE_TEST_SUITE_P(Files, CheckerCases, ::testing::ValuesIn(std::vector<Ch
     {"FolderWithAnEmoji", Place::kEmoji, kAllKeys, Place::kEmoji, Place::kEmoji, "", 0,
      {"Settings file: @emoji\\LumavaleSettings.ini\n", "-> fog: on, @4 := 01\n", "No problems found"}},
     InScripts("FolderNamedLikeTheFile", "@folder", 1,
-              {"it is a folder, not a file", "  @5      not written: RemoveSkyTextures is off\n"}),
+              {"it is a folder, not a file", "row 5  @5      not written: RemoveSkyTextures is off\n"}),
     InScripts("FiveMebibytesOfOneCharacterLines", "@lines", 1, {"And 2621390 more lines with problems"}),
     // "Is it working?", asked of a running game.
     InScripts("RunningGameWithThePlugInActive", kAllKeys, 0,
@@ -273,7 +291,7 @@ INSTANTIATE_TEST_SUITE_P(Files, CheckerCases, ::testing::ValuesIn(std::vector<Ch
               Game::kWithPlugin,
               "[Lumavale]\r\nAmountInFrontend=0.25\r\nAmountInGameplay=2\r\n[Other]\r\nFog=1\r\n"
               "RemoveSkyTextures=1\r\n"),
-    InScripts("RunningGameWithoutThePlugIn", kAllKeys, 1, {"did not load the plug-in: no copy of it is loaded"},
+    InScripts("RunningGameWithoutThePlugIn", kAllKeys, 1, {"no copy of the plug-in is loaded in it"},
               Game::kWithoutPlugin),
     [] {
       CheckCase c = InScripts("RenamedPlugInActive", kAllKeys, 0,
@@ -283,13 +301,13 @@ INSTANTIATE_TEST_SUITE_P(Files, CheckerCases, ::testing::ValuesIn(std::vector<Ch
       c.pluginName = "zz_Lumavale.asi";
       return c;
     }(),
-    InScripts("LauncherRunningIsNotTheGame", kAllKeys, 0, {"No game is running from @scripts\\ or @game\\"},
+    InScripts("LauncherRunningIsNotTheGame", kAllKeys, 0, {"No game of this install is running", "from @scripts\\ or a folder above"},
               Game::kLauncher),
     InScripts("TwoCopiesLoaded", kAllKeys, 1,
-              {"has loaded 2 copies of the plug-in", "writes last", "Lumavale is active in the running game"},
+              {"has loaded 2 copies of the plug-in, in this order", "Lumavale is active in the running game"},
               Game::kWithTwoCopies),
     InScripts("FogTurnedOffAfterTheStart", kAllKeys, 0,
-              {"is not written with these settings (Fog is off), but it holds the bytes the plug-in writes there",
+              {"is written by no loaded copy with the files as they are now (Fog is off), but it holds the bytes",
                "No problems found"},
               Game::kWithPlugin,
               "[Lumavale]\r\nAmountInFrontend=0.5\r\nAmountInGameplay=2\r\n[Other]\r\nRemoveSkyTextures=1\r\n"),
@@ -299,6 +317,49 @@ INSTANTIATE_TEST_SUITE_P(Files, CheckerCases, ::testing::ValuesIn(std::vector<Ch
               1, {"  Line 2: Enabled=on\n", "  Line 3: AmountInFrontend=0,5\n", "-> fog: on, @4 := 01\n"}),
     InScripts("TwoHundredFiftyMebibytes", "@large", 1,
               {"And 255950 more lines with problems", "@2 := 00 00 00 3F"}),
+    // Two copies loaded, the game folder's first, each with a file of its own, asked from each folder.
+    [] {
+      CheckCase c = InScripts("TwoCopiesWithTheirOwnFilesAskedFromScripts", kScriptsFileOff, 1,
+                              {"Lumavale is active in the running game", "row 2 (@2): 33 33 33 3F, from this file",
+                               "This file leaves row 1 (@1) and row 4 (@4) unwritten, but another copy writes them: "
+                               "@game\\Lumavale.asi"},
+                              Game::kWithTwoCopies);
+      c.firstCopySettings = kGameFileOn;
+      c.hides = {"Restart", "overwritten", "Note:"};
+      return c;
+    }(),
+    [] {
+      CheckCase c = InScripts("TwoCopiesWithTheirOwnFilesAskedFromTheGameFolder", kScriptsFileOff, 1,
+                              {"row 4 (@4): 01, from this file", "Of what this file gives, row 2 (@2) is overwritten "
+                               "by a copy loaded later: @scripts\\Lumavale.asi"},
+                              Game::kWithTwoCopies);
+      c.checkerAt = Place::kGame;
+      c.firstCopySettings = kGameFileOn;
+      c.hides = {"Restart", "unwritten", "Enabled is off"};
+      return c;
+    }(),
+    [] {
+      CheckCase c = InScripts("LoadedDllCalledLikeThePlugIn", kAllKeys, 1,
+                              {"@scripts\\Lumavale.asi is not the plug-in: it is a program, but not this plug-in",
+                               "The running game has loaded it", "It has loaded @scripts\\Lumavale.asi"},
+                              Game::kWithPlugin);
+      c.notThePlugin = true;
+      c.hides = {"ASI loader", "There is no copy"};
+      return c;
+    }(),
+    {"PlugInTwoFoldersBelowTheGame", Place::kMods, kAllKeys, Place::kMods, Place::kMods, "", 0,
+     {"Lumavale is active in the running game (@game\\standin_host.exe)"}, Game::kWithPlugin},
+    {"DroppedFromAnotherFolderWhileTheGameRuns", Place::kDesk, kAllKeys, Place::kScripts, Place::kScripts, "@desk", 1,
+     {"The copy beside this check, @scripts\\Lumavale.asi", "Copy this file into @scripts\\",
+      "Lumavale is active in the running game"},
+     Game::kWithPlugin},
+    [] {
+      CheckCase c = InScripts("GameInAnotherWinePrefix", kAllKeys, 0,
+                              {"No game of this install is running", "sees only the programs of its own Wine prefix"},
+                              Game::kWithPlugin);
+      c.otherPrefix = true;
+      return c;
+    }(),
 }), [](const auto& param) { return param.param.name; });
 
 }  // namespace

@@ -183,6 +183,21 @@ bool LookInto(std::uint32_t id,
   return true;
 }
 
+bool UnderWine() { return fake::State().underWine; }
+
+// Windows-1252, a Western Windows' ANSI code page.
+std::string FromAnsi(std::string_view text) {
+  static constexpr char16_t k80To9F[] = u"\u20AC\u0081\u201A\u0192\u201E\u2026\u2020\u2021\u02C6\u2030\u0160"
+                                        u"\u2039\u0152\u008D\u017D\u008F\u0090\u2018\u2019\u201C\u201D\u2022"
+                                        u"\u2013\u2014\u02DC\u2122\u0161\u203A\u0153\u009D\u017E\u0178";
+  std::u16string wide;
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    wide += byte >= 0x80 && byte < 0xA0 ? k80To9F[byte - 0x80] : static_cast<char16_t>(byte);
+  }
+  return utf::Utf8(wide);
+}
+
 void WriteOut(const std::string& text) { fake::State().out += text; }
 
 bool OwnsConsole() { return fake::State().ownConsole; }

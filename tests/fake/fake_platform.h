@@ -53,6 +53,7 @@ struct Platform {
   std::map<std::string, check::system::Kind> otherThings{};
   std::string currentFolder = "C:\\Users\\Player\\";
   bool ownConsole = false;
+  bool underWine = false;
   std::vector<Program> programs{};
   std::map<std::string, check::system::Version> versions{};  // files' version information
 

@@ -30,9 +30,10 @@ struct Run {
 
 namespace detail {
 
-// Starts `argv` in `directory` with Wine's environment; its standard output comes out
-// of the returned descriptor.
-inline std::pair<pid_t, int> Start(std::vector<std::string> argv, const std::filesystem::path& directory) {
+// Starts `argv` in `directory` with Wine's environment, in the Wine prefix `prefix`;
+// its standard output comes out of the returned descriptor.
+inline std::pair<pid_t, int> Start(std::vector<std::string> argv, const std::filesystem::path& directory,
+                                   const char* prefix = LUMAVALE_WINEPREFIX) {
   int pipeEnds[2];
   if (pipe(pipeEnds) != 0) return {-1, -1};
   const pid_t child = fork();
@@ -46,7 +47,7 @@ inline std::pair<pid_t, int> Start(std::vector<std::string> argv, const std::fil
     close(pipeEnds[0]);
     close(pipeEnds[1]);
     if (chdir(directory.c_str()) != 0) _exit(126);
-    setenv("WINEPREFIX", LUMAVALE_WINEPREFIX, 1);
+    setenv("WINEPREFIX", prefix, 1);
     setenv("WINEDEBUG", "-all", 1);
     setenv("WINEDLLOVERRIDES", "mscoree,mshtml=", 1);
     // Folder names in UTF-8 reach Windows programs only with a UTF-8 locale; the
@@ -114,15 +115,19 @@ inline Run RunProgram(const std::filesystem::path& exe, std::vector<std::string>
   return detail::Exec(std::move(args), directory);
 }
 
+// The Wine prefix of a game that a program in the tests' own prefix cannot see.
+inline constexpr char kOtherPrefix[] = LUMAVALE_WINEPREFIX "-other";
+
 // A program left running under Wine, as a game runs, until the test is done with it:
 // it is told to end by the stop file it was given, and then waited for.
 class Running {
  public:
   Running(const std::filesystem::path& exe, std::vector<std::string> args,
-          const std::filesystem::path& directory, std::filesystem::path stopFile)
+          const std::filesystem::path& directory, std::filesystem::path stopFile,
+          const char* prefix = LUMAVALE_WINEPREFIX)
       : stop(std::move(stopFile)) {
     args.insert(args.begin(), {"wine", exe.string()});
-    std::tie(child, out) = detail::Start(std::move(args), directory);
+    std::tie(child, out) = detail::Start(std::move(args), directory, prefix);
   }
   Running(const Running&) = delete;
   Running& operator=(const Running&) = delete;

@@ -151,7 +151,9 @@ TEST(Message, SaysWhatThePlugInMakesOfTheLine) {
   const struct { std::string file; const char* part; bool said; } kCases[] = {
       {Main("AmountGameplay=2"), "keeps its default (1.25)", true},
       {Main("AmountInGameplay=1\nAmountGameplay=2"), "keeps its default", false},
-      {Main("AmountInGameplay=1,5"), "uses 1.", true}, {Other("Fog=true"), "as off", true}};
+      {Main("AmountInGameplay=1,5"), "uses 1.", true}, {Other("Fog=true"), "as off", true},
+      {Main("AmountInGameplay=1" + std::string(299, '0')), "(its first 254 of 300 characters: the plug-in reads no more)",
+       true}};
   for (const auto& c : kCases) {
     const std::string message = OnlyMessage(c.file);
     EXPECT_EQ(message.find(c.part) != std::string::npos, c.said) << c.part << " in: " << message;

@@ -158,6 +158,7 @@ struct FileCase {
   std::map<std::string, Kind> others = {};    // folders, links that lead nowhere
   std::string program = kCheckInScripts;      // where the check lies
   std::map<std::string, system::Version> versions = {};  // besides the plug-in's at every .asi
+  bool underWine = false;
 };
 
 void PrintTo(const FileCase& c, std::ostream* os) { *os << c.name; }
@@ -167,7 +168,8 @@ class FileCases : public ::testing::TestWithParam<FileCase> {};
 TEST_P(FileCases, StatusWarningsAndReport) {
   const FileCase& c = GetParam();
   fake::State() = {.moduleFileName = c.program, .files = c.files, .existingFiles = c.existing,
-                   .otherThings = c.others, .currentFolder = kScripts, .programs = c.programs};
+                   .otherThings = c.others, .currentFolder = kScripts, .underWine = c.underWine,
+                   .programs = c.programs};
   // Every .asi is the plug-in, as its version information says, unless the case says otherwise.
   for (const std::string& file : c.existing) {
     if (file.ends_with(".asi")) fake::State().versions[file] = fake::kPluginVersion;
@@ -235,6 +237,15 @@ fake::Program Game(const std::string& folder, const std::vector<std::string>& pl
 }
 
 const PluginSettings kDefaultsFogOn{true, 0.8f, 1.25f, true, false};
+// The game folder's file turns the effect and the fog on at 0.5; the scripts folder's
+// turns them off at 0.7. Loaded in that order, the game holds the first's switches
+// and the second's amount.
+const std::map<std::string, std::string> kTwoFiles = {
+    {kInGame, "[Lumavale]\nEnabled=1\nAmountInFrontend=0.5\n[Other]\nFog=1\n"},
+    {kInScripts, "[Lumavale]\nEnabled=0\nAmountInFrontend=0.7\n[Other]\nFog=0\n"}};
+const PluginSettings kBothFiles{true, 0.7f, 1.25f, true, false};
+const std::string kMods = kGame + "mods\\lighting\\";  // two folders below the game
+const std::string kOtherGame = "C:\\lib\\";        // a game whose folder holds another install
 
 // A file that the plug-in reads with a warning for every one of its lines.
 std::string ManyProblemLines(std::size_t count) {
@@ -253,15 +264,24 @@ INSTANTIATE_TEST_SUITE_P(Files, FileCases, ::testing::ValuesIn(std::vector<FileC
      kStatusClean},
     {"NoPlugInAnywhere", kInScripts, kFogOnInScripts, {}, kStatusWarnings, {Problem::kNoPluginBeside},
      {"in the folder that holds Lumavale.asi", "What the plug-in would use from this file",
-      "write into the game, with the defaults, wherever no settings file lies beside it", "@4      not written"}},
+      "write into the game, with the defaults, wherever no settings file lies beside it", "@4      not written"},
+     {"still starts"}},
     {"GameFolderWhilePlugInInScripts", kInGame, {{kInGame, kFogOn}}, {kAsiInScripts}, kStatusWarnings,
      {Problem::kNoPluginBeside}, {"into " + kScripts, "with the defaults, as no settings file lies beside it"}},
     // The plug-in is what its version information says, whatever it is called.
     {"RenamedPlugIn", kInScripts, kFogOnInScripts, {kRenamed}, kStatusClean, {},
      {"Plug-in: zz_Lumavale.asi, Lumavale 1.2.0\n", "What the plug-in will use:\n"}},
-    {"AsiThatIsNotThePlugIn", kInScripts, kFogOnInScripts, {kAsiInScripts}, kStatusWarnings,
-     {Problem::kNoPluginBeside}, {"There is no copy of the plug-in in " + kScripts}, {}, "-", {}, {},
-     kCheckInScripts, {{kAsiInScripts, {"Other", "Lumavale.asi", "1.0"}}}},
+    // Called like the plug-in, but not it: a program, loaded; an empty file; the plug-in renamed.
+    {"AsiThatIsNotThePlugIn", kInScripts, {{kInScripts, kFogOn}, {kAsiInScripts, "MZ"}}, {}, kStatusWarnings,
+     {Problem::kNotThePlugIn},
+     {kAsiInScripts + " is not the plug-in: it is a program, but not this plug-in", "The running game has loaded it",
+      "It has loaded " + kAsiInScripts + ", which is not the plug-in"},
+     {"There is no copy", "Install an ASI loader"}, "-", {Game(kGame, {kAsiInScripts}, kDefaultsFogOn)}},
+    {"EmptyAsi", "", {{kInScripts, kFogOn}, {kAsiInScripts, ""}}, {}, kStatusWarnings, {Problem::kNotThePlugIn},
+     {"is not the plug-in: it is empty (0 bytes)"}, {"There is no copy", "still starts"}},
+    {"PlugInRenamedToDll", "", kFogOnInScripts, {kScripts + "Lumavale.dll"}, kStatusWarnings,
+     {Problem::kPlugInRenamed}, {"Rename it to Lumavale.asi"}, {"There is no copy"}, "-", {}, {}, kCheckInScripts,
+     {{kScripts + "Lumavale.dll", fake::kPluginVersion}}},
     {"FolderThatCannotBeListedMayHoldThePlugIn", kInScripts, kFogOnInScripts, {}, kStatusClean, {},
      {"Plug-in: cannot tell, the files in " + kScripts + " cannot be listed"}, {}, "-", {},
      {{kScripts, Kind::kUnreachable}}},
@@ -274,10 +294,16 @@ INSTANTIATE_TEST_SUITE_P(Files, FileCases, ::testing::ValuesIn(std::vector<FileC
     {"SecondFileInScripts", kInGame, {{kInGame, kFogOn}}, {kAsiInGame, kInScripts}, kStatusWarnings,
      {Problem::kNeighbourSettings}, {"delete the other"}},
     {"PlugInAndItsFileInScripts", kInGame, {{kInGame, ""}}, {kAsiInScripts, kInScripts}, kStatusWarnings,
-     {Problem::kNoPluginBeside, Problem::kNeighbourSettings},
-     {"into " + kScripts, "which is that one, not this one", "with the settings file it reads, " + kInScripts}},
+     {Problem::kNoPluginBeside}, {"Copy this file over " + kInScripts, "with the settings file it reads, " + kInScripts}},
+    {"DroppedFromElsewhereOnTheCheckBesideThePlugIn", kDropped, {{kDropped, kFogOn}, {kInScripts, ""}},
+     {kAsiInScripts}, kStatusWarnings, {Problem::kNoPluginBeside},
+     {"The copy beside this check, " + kAsiInScripts, "Copy this file over " + kInScripts, "Lumavale is active"}, {},
+     "-", {Game(kGame, {kAsiInScripts}, {true, 0.8f, 1.25f, false, false})}},
     {"OtherFileName", kScripts + "MySettings.ini", {{kScripts + "MySettings.ini", kFogOn}}, {kAsiInScripts},
      kStatusWarnings, {Problem::kOtherFileName}, {"Rename the file to LumavaleSettings.ini", "The values above"}},
+    {"OtherFileNameWhereTheNameIsTaken", kScripts + "MySettings.ini", {{kScripts + "MySettings.ini", kFogOn}},
+     {kAsiInScripts, kInScripts}, kStatusWarnings, {Problem::kOtherFileName},
+     {"Copy this file over the LumavaleSettings.ini in " + kScripts}, {"Rename"}},
     {"BareNameIsTakenFromTheCurrentFolder", kSettingsName, kFogOnInScripts, {kAsiInScripts}, kStatusClean, {},
      {"Settings file: " + kInScripts + "\n", "@4 := 01"}, {}, kInScripts},
     {"GivenPathTooLongReadsAsDefaults", kLongFolder + kSettingsName, {{kLongFolder + kSettingsName, kFogOn}},
@@ -288,6 +314,10 @@ INSTANTIATE_TEST_SUITE_P(Files, FileCases, ::testing::ValuesIn(std::vector<FileC
      {Problem::kPathTooLong}, {"it does not exist", "longer than the plug-in can handle"}},
     {"DroppedFolderSaysSo", kInScripts, {}, {}, kStatusUnreadable, {}, {"it is a folder, not a file"}, {}, "-",
      {}, {{kInScripts, Kind::kFolder}}},
+    {"FolderItMayNotReadSaysSo", kInScripts, {}, {}, kStatusUnreadable, {},
+     {"Windows does not let this check read it (access denied)"}, {"link"}, "-", {}, {{kInScripts, Kind::kDenied}}},
+    {"PatternIsNoFile", "*.ini", {}, {}, kStatusUnreadable, {}, {kScripts + "*.ini: it is a pattern, not a file"},
+     {"link"}},
     // Files that are not settings text are never to be renamed.
     {"PlugInDroppedOnTheCheck", kAsiInScripts, {{kAsiInScripts, std::string("MZ\x90\0\x03\0", 6)}}, {},
      kStatusUnreadable, {}, {"is not a settings file: it is a program"}, {"Rename", ":="}},
@@ -300,8 +330,9 @@ INSTANTIATE_TEST_SUITE_P(Files, FileCases, ::testing::ValuesIn(std::vector<FileC
      {"Settings file: none", "the plug-in uses the defaults", "@3 := 00 00 A0 3F"}},
     {"WithoutArgumentAFileInTheWrongFolder", "", {}, {kAsiInScripts, kInGame}, kStatusWarnings,
      {Problem::kNeighbourSettings}, {"Move that file into"}},
-    {"ProgramPathTooLongForThePlugIn", "", {}, {}, kStatusWarnings, {Problem::kPathTooLong},
-     {"@3 := 00 00 A0 3F", "Settings file: cannot be read from this folder\n"}, {"Settings file: none"}, "",
+    {"ProgramPathTooLongForThePlugIn", "", {}, {"C:\\" + std::string(250, 'd') + "\\Lumavale.asi"}, kStatusWarnings,
+     {Problem::kPathTooLong}, {"@3 := 00 00 A0 3F", "Settings file: cannot be read from this folder\n",
+     "Plug-in: Lumavale.asi, Lumavale 1.2.0\n", "No game of this install is running"}, {"Settings file: none"}, "",
      {}, {}, "C:\\" + std::string(250, 'd') + "\\LumavaleCheck.exe"},
     {"NamesNearTheRealOne", "", {{kScripts + "LumavaleSettings.ini.txt", kFogOn}},
      {kAsiInScripts, kScripts + "LumavaleSettings (1).ini"}, kStatusWarnings, {Problem::kNearName, Problem::kNearName},
@@ -314,6 +345,9 @@ INSTANTIATE_TEST_SUITE_P(Files, FileCases, ::testing::ValuesIn(std::vector<FileC
     {"FolderTheAnsiCodePageCannotName", "", {{kRussian + kSettingsName, kFogOn}}, {kRussian + "Lumavale.asi"},
      kStatusClean, {}, {"Settings file: " + kRussian + kSettingsName + "\n", "@4 := 01"}, {"none"},
      kRussian + kSettingsName + " (wide)", {}, {}, kRussian + "LumavaleCheck.exe"},
+    {"NoFileInAFolderTheAnsiCodePageCannotName", "", {}, {kRussian + "Lumavale.asi"}, kStatusClean, {},
+     {"  There is no LumavaleSettings.ini in " + kRussian + ". Without one the plug-in uses\n"}, {}, "-", {}, {},
+     kRussian + "LumavaleCheck.exe"},
     {"DroppedFromAFolderTheAnsiCodePageCannotName", kRussian + kSettingsName,
      {{kRussian + kSettingsName, kFogOn}}, {kRussian + "Lumavale.asi"}, kStatusClean, {}, {"@4 := 01"}, {},
      kRussian + kSettingsName + " (wide)"},
@@ -327,7 +361,7 @@ INSTANTIATE_TEST_SUITE_P(Files, FileCases, ::testing::ValuesIn(std::vector<FileC
     {"ControlCharactersAndALongValueShownSafely", kInScripts,
      {{kInScripts, "[Lumavale]\nAmountInGameplay=2\x1B[31m\a\xFC\x82\xBB\xA8\nAmountGameplay=" + std::string(100000, '7') +
                        "\n"}},
-     {kAsiInScripts}, kStatusWarnings, {}, {"AmountInGameplay=2\\x1B[31m\\x07\\xFC\\x82\\xBB\\xA8", "(100015 characters in all)"}},
+     {kAsiInScripts}, kStatusWarnings, {}, {"AmountInGameplay=2\\x1B[31m\\x07ü‚»¨", "(100015 characters in all)"}},
     {"LargeFileIsReadWhole", kInScripts, {{kInScripts, "[Other]\n" + std::string(10000, ';') + "\nFog=true\n"}},
      {kAsiInScripts}, kStatusWarnings, {}, {"Line 3: Fog=true"}},
     {"AtMostFiftyProblemLinesShown", kInScripts, {{kInScripts, ManyProblemLines(60)}}, {kAsiInScripts},
@@ -342,33 +376,72 @@ INSTANTIATE_TEST_SUITE_P(Files, FileCases, ::testing::ValuesIn(std::vector<FileC
      {Problem::kNotActive}, {"but row 2 (0x", "The running game:", "Restart the game"}, {}, "-",
      {Game(kGame, {kAsiInScripts}, kDefaultsFogOn)}},
     {"RunningGameWithoutThePlugIn", kInScripts, kFogOnInScripts, {kAsiInScripts}, kStatusWarnings,
-     {Problem::kNotLoaded}, {"did not load the plug-in: no copy of it is loaded", "set to native"}, {}, "-",
+     {Problem::kNotLoaded}, {"no copy of the plug-in is loaded in it", "set to native"}, {}, "-",
      {Game(kScripts, {}, kDefaultsFogOn)}},
+    {"RunningGameWithOtherPlugInsOnly", kInScripts, kFogOnInScripts, {kAsiInScripts}, kStatusWarnings,
+     {Problem::kNotLoaded}, {"The ASI loader works: the running game has loaded " + kGame + "Other.asi"},
+     {"Install an ASI loader"}, "-", {Game(kGame, {kGame + "Other.asi"}, kDefaultsFogOn)}},
     {"RunningGameThatCannotBeOpenedIsSaidSo", "", kFogOnInScripts, {kAsiInScripts}, kStatusClean, {},
      {"The game is running (" + kGame + kGameName + "), but Windows does not let this check look into it, "
       "most likely because the game runs as administrator. Run LumavaleCheck.exe as administrator too"},
      {"No game is running"}, "-",
      {[] { fake::Program game = Game(kGame, {kAsiInScripts}, kDefaultsFogOn); game.denied = true; return game; }()}},
     {"ProgramsInOtherFoldersAreNeverOpened", "", kFogOnInScripts, {kAsiInScripts}, kStatusClean, {},
-     {"No game is running from " + kScripts + " or " + kGame + ", the folders where"}, {}, "-",
+     {"No game of this install is running", "started from " + kScripts + " or a folder above"}, {}, "-",
      {Game("C:\\Other\\", {kAsiInScripts}, kDefaultsFogOn)}},
     {"RenamedPlugInActive", "", kFogOnInScripts, {kRenamed}, kStatusClean, {}, {"Lumavale is active"}, {}, "-",
      {Game(kGame, {kRenamed}, kDefaultsFogOn)}},
-    {"LauncherIsNotTheGame", "", kFogOnInScripts, {kAsiInScripts}, kStatusClean, {}, {"No game is running from"},
+    {"LauncherIsNotTheGame", "", kFogOnInScripts, {kAsiInScripts}, kStatusClean, {}, {"No game of this install"},
      {}, "-", {{1, kGame + "launcher.exe", {{LUMAVALE_HOST_IMAGE_BASE, kGame + "launcher.exe"}}, {}}}},
     {"FogSwitchedOffSinceTheStart", "", {{kInScripts, ""}}, {kAsiInScripts}, kStatusClean, {},
-     {"Lumavale is active", "Note: row 4 (@4) is not written with these settings (Fog is off), but it holds the "
-      "bytes the plug-in writes there when Fog is 1", "restart it to apply the file", "No problems found"},
+     {"Lumavale is active", "Note: row 4 (@4) is written by no loaded copy with the files as they are now (Fog is "
+      "off), but it holds the bytes the plug-in writes there when Fog is 1", "restart it to apply the file",
+      "No problems found"},
      {}, "-", {Game(kGame, {kAsiInScripts}, kDefaultsFogOn)}},
     {"TwoCopiesLoaded", kInGame, {{kInGame, kFogOn}, {kInScripts, kFogOn}}, {kAsiInGame, kAsiInScripts},
      kStatusWarnings, {Problem::kNeighbourSettings, Problem::kSeveralLoaded},
-     {"has loaded 2 copies of the plug-in", "the one loaded last, " + kAsiInScripts + ", writes last",
+     {"has loaded 2 copies of the plug-in, in this order: " + kAsiInGame, "row 4 (@4): 01, from " + kInScripts,
       "Another copy of the plug-in lies beside it"},
-     {"never read", "Restart"}, "-", {Game(kGame, {kAsiInGame, kAsiInScripts}, kDefaultsFogOn)}},
+     {"never read", "Restart", "overwritten"}, "-", {Game(kGame, {kAsiInGame, kAsiInScripts}, kDefaultsFogOn)}},
+    // Two copies whose files differ, the game folder's loaded first, each file asked about.
+    {"TwoCopiesLoadedAskedFromScripts", kInScripts, kTwoFiles, {kAsiInGame, kAsiInScripts}, kStatusWarnings,
+     {Problem::kNeighbourSettings, Problem::kSeveralLoaded},
+     {"Lumavale is active", "row 2 (@2): 33 33 33 3F, from this file", "row 1 (@1): 20 99 9E 00, from " + kInGame,
+      "This file leaves row 1 (@1) and row 4 (@4) unwritten, but another copy writes them: " + kAsiInGame},
+     {"Restart", "overwritten", "Note:"}, "-", {Game(kGame, {kAsiInGame, kAsiInScripts}, kBothFiles)}},
+    {"TwoCopiesLoadedAskedFromTheGameFolder", kInGame, kTwoFiles, {kAsiInGame, kAsiInScripts}, kStatusWarnings,
+     {Problem::kNeighbourSettings, Problem::kSeveralLoaded},
+     {"row 4 (@4): 01, from this file",
+      "Of what this file gives, row 2 (@2) is overwritten by a copy loaded later: " + kAsiInScripts},
+     {"Restart", "unwritten", "Enabled is off"}, "-", {Game(kGame, {kAsiInGame, kAsiInScripts}, kBothFiles)}},
     {"OnlyTheOtherCopyLoaded", kInGame, {{kInGame, kFogOn}, {kInScripts, kFogOn}}, {kAsiInGame, kAsiInScripts},
      kStatusWarnings, {Problem::kNeighbourSettings, Problem::kOtherCopyLoaded},
-     {"has loaded the plug-in from " + kAsiInScripts, "That copy reads " + kInScripts + ", not this file"},
+     {"has loaded the plug-in from " + kAsiInScripts, "not the copy that reads this file",
+      "Copy this file over " + kInScripts},
      {"did not load"}, "-", {Game(kGame, {kAsiInScripts}, kDefaultsFogOn)}},
+    {"PlugInTwoFoldersBelowTheGame", "", {{kMods + kSettingsName, kFogOn}}, {kMods + "Lumavale.asi"}, kStatusClean,
+     {}, {"Lumavale is active in the running game (" + kGame + kGameName}, {}, "-",
+     {Game(kGame, {kMods + "Lumavale.asi"}, kDefaultsFogOn)}, {}, kMods + "LumavaleCheck.exe"},
+    {"AnotherInstallsGameAbove", "", {{kOtherGame + "inst\\" + kSettingsName, kFogOn}, {kOtherGame + "inst\\" + kGameName, PeHeader(0xC00000)}},
+     {kOtherGame + "inst\\Lumavale.asi"}, kStatusClean, {},
+     {kOtherGame + kGameName + " is running, but it is another install's game: " + kOtherGame + "inst\\" + kGameName,
+      "No game of this install is running"},
+     {"ASI loader"}, "-", {Game(kOtherGame, {}, kDefaultsFogOn)}, {}, kOtherGame + "inst\\LumavaleCheck.exe"},
+    {"TwoInstancesEachJudged", "", kFogOnInScripts, {kAsiInScripts}, kStatusWarnings, {Problem::kNotActive},
+     {"In the running games:", "(" + kGame + kGameName + ", process 2): every value from this file is in place",
+      "Restart the game (" + kGame + kGameName + ", process 1)"}, {"process 2) to apply"}, "-",
+     {Game(kGame, {kAsiInScripts}, {true, 0.8f, 1.25f, false, false}),
+      [] { fake::Program game = Game(kGame, {kAsiInScripts}, kDefaultsFogOn); game.id = 2; return game; }()}},
+    {"NoSettingsFileWhileTheGameHoldsOthers", "", {}, {kAsiInScripts}, kStatusWarnings, {Problem::kNotActive},
+     {"does not hold the value from the defaults (no settings file lies in " + kScripts}, {"this file"}, "-",
+     {Game(kGame, {kAsiInScripts}, {true, 0.5f, 1.25f, false, false})}},
+    {"ProgramSavedAsTheSettingsFile", "", {{kInScripts, std::string("MZ\x90\0\x03\0", 6)}}, {kAsiInScripts},
+     kStatusWarnings, {Problem::kNotSettingsText},
+     {"not settings text: it is a program", "uses the defaults", "Lumavale is active"}, {"Rename"}, "-",
+     {Game(kGame, {kAsiInScripts}, {true, 0.8f, 1.25f, false, false})}},
+    {"UnderWineNoGameSaysWhatItCannotSee", "", kFogOnInScripts, {kAsiInScripts}, kStatusClean, {},
+     {"sees only the programs of its own Wine prefix", "WINEPREFIX=", "protontricks-launch --appid"}, {}, "-", {},
+     {}, kCheckInScripts, {}, true},
     {"OtherFileNameWhileTheGameRuns", kScripts + "MySettings.ini",
      {{kScripts + "MySettings.ini", "[Lumavale]\nAmountInFrontend=0.5\n"}, {kInScripts, kFogOn}}, {kAsiInScripts},
      kStatusWarnings, {Problem::kOtherFileName},
