@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <ranges>
 #include <utility>
 
 #include "checker/system.h"
@@ -394,10 +393,11 @@ std::optional<profile::Line> CountedLine(const profile::Profile& profile, const 
 std::string Shown(std::string_view raw, std::size_t longest) {
   // Text that is not UTF-8 is most likely in the ANSI code page, which is how the
   // profile reads take a file's bytes.
-  const bool utf8 = std::ranges::all_of(std::views::iota(std::size_t{0}, raw.size()), [&](std::size_t i) {
-    const auto byte = static_cast<unsigned char>(raw[i]);
-    return byte < 0x80 || (byte & 0xC0) == 0x80 || utf::CharLength(raw.substr(i)) != 0;
-  });
+  bool utf8 = true;
+  for (std::size_t i = 0, length = 0; utf8 && i < raw.size(); i += length) {
+    length = utf::CharLength(raw.substr(i));
+    utf8 = length != 0;
+  }
   const std::string decoded = utf8 ? std::string() : system::FromAnsi(raw);
   const std::string_view text = utf8 ? raw : std::string_view(decoded);
   std::string shown;
