@@ -74,10 +74,10 @@ LineWarnings CheckLines(const profile::Profile& profile,
 // the first section of that name, as the profile reads find it.
 std::optional<profile::Line> CountedLine(const profile::Profile& profile, const SettingKey& setting);
 
-// Text from the file as a console can show it: a control character, or a byte that
-// is not part of UTF-8, is written as \xNN, and text longer than `longest` characters
-// is cut, with its whole length given.
-std::string Shown(std::string_view text, std::size_t longest = 60);
+// Text from the file as a console can show it: text that is not UTF-8 is read in the
+// ANSI code page, a control character is written as \xNN, and text longer than
+// `longest` characters is cut, with its whole length given.
+std::string Shown(std::string_view raw, std::size_t longest = 60);
 
 // An amount as a player would write it: the shortest text that reads back as the
 // same value ("0.8", "1.25", "-3"), or "infinity", "-infinity", "not a number".

@@ -374,9 +374,8 @@ class Builder {
   }
 
   const FolderLook& Look(const std::string& where) {
-    for (const FolderLook& look : looks) {
-      if (SamePath(look.folder, where)) return look;
-    }
+    const auto seen = std::ranges::find_if(looks, [&](const FolderLook& look) { return SamePath(look.folder, where); });
+    if (seen != looks.end()) return *seen;
     looks.push_back(LookIn(where));
     return looks.back();
   }
@@ -395,7 +394,7 @@ class Builder {
     // The plug-in that reads settings for this file: beside it, else near it, else beside this check.
     const FolderLook* plugin = !here.listed || HoldsPlugIn(here)  ? &here
                                : HoldsPlugIn(*fromFile)           ? fromFile
-                               : fromCheck && HoldsPlugIn(*fromCheck) ? fromCheck
+                               : fromCheck != nullptr && HoldsPlugIn(*fromCheck) ? fromCheck
                                                                      : nullptr;
     if (plugin != nullptr) readFile = plugin->folder + kSettingsFileName;
     for (const PluginCopy& copy : here.copies) Say("Plug-in: " + Named(copy) + "\n");

@@ -44,10 +44,10 @@ bool CanHoldTheRows(const std::string& path) { return SpansEveryRow(system::File
 
 // An executable that can hold the rows in `folder` itself, or empty.
 std::string GameIn(const std::string& folder) {
-  for (const std::string& name : system::FilesIn(folder).value_or(std::vector<std::string>{})) {
-    if (EndsWithName(name, ".exe") && CanHoldTheRows(folder + name)) return folder + name;
-  }
-  return {};
+  const std::vector<std::string> names = system::FilesIn(folder).value_or(std::vector<std::string>{});
+  const auto game = std::ranges::find_if(
+      names, [&](const std::string& name) { return EndsWithName(name, ".exe") && CanHoldTheRows(folder + name); });
+  return game == names.end() ? std::string() : folder + *game;
 }
 
 // A game of its own in a folder from `pluginFolder` up to, but not including,
