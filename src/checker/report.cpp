@@ -231,6 +231,7 @@ class Builder {
     if (!notText.empty()) {
       FileWarning(Problem::kNotSettingsText,
                   "This file is not settings text: it is " + notText + ". The plug-in reads it as text all the same" +
+                      // An empty path reads nothing: the defaults.
                       (SameSettings(fileSettings, SettingsOf("")) ? ", finds no settings in it and uses the defaults."
                                                                   : "; what it makes of it is shown below."),
                   "Write your settings in a text editor and save them as " + std::string(kSettingsFileName) +
@@ -444,10 +445,9 @@ class Builder {
                               ", which the plug-in reads now"
                         : std::string("Rename the file to ") + kSettingsFileName);
     }
+    // Each folder looked into so far is one the plug-in was looked for in.
     for (const FolderLook& look : looks) {
-      if (look.copies.size() > 1 && (&look == fromFile || &look == fromCheck || SamePath(look.folder, folder))) {
-        TwoCopies(look);
-      }
+      if (look.copies.size() > 1) TwoCopies(look);
       for (const Lookalike& lookalike : look.lookalikes) LookalikeWarning(look, lookalike);
     }
     if (here.listed && !HoldsPlugIn(here)) NoPlugInBeside();
