@@ -665,10 +665,13 @@ class Builder {
          "started from " + folders + " or a folder above; a game started from elsewhere is not looked for. Start "
          "the game and run this check again to see whether the plug-in is active in it.");
     if (system::UnderWine()) {
+      std::string app = SteamAppOf(pluginFolders.front());
       Tell("This check runs under Wine, and sees only the programs of its own Wine prefix. A game in another "
            "prefix (under Proton each game has its own) cannot be seen from here: run the check in the game's "
            "prefix, with WINEPREFIX=<the game's prefix> wine LumavaleCheck.exe, or on Proton and the Steam Deck "
-           "with protontricks-launch --appid <the game's Steam app id> LumavaleCheck.exe.");
+           "with protontricks-launch --appid " + (app.empty() ? "<the game's Steam app id>" : app) +
+           " LumavaleCheck.exe" + (app.empty() ? "" : " (" + app + " is the Steam app id of this game folder)") +
+           ".");
     }
   }
 

@@ -1,7 +1,9 @@
 #include "checker/survey.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <iterator>
+#include <memory>
 
 #include "checker/line_warnings.h"
 #include "checker/paths.h"
@@ -161,6 +163,35 @@ std::vector<std::string> NamesNearSettings(const std::string& folder) {
   }
   std::ranges::sort(near);
   return near;
+}
+
+std::string SteamAppOf(const std::string& folder) {
+  constexpr std::string_view kCommon = "\\steamapps\\common\\";
+  constexpr std::string_view kManifest = "appmanifest_";
+  std::string lowered = folder;
+  std::ranges::transform(lowered, lowered.begin(), profile::Lower);
+  const std::size_t at = lowered.find(kCommon);
+  if (at == std::string::npos) return {};
+  const std::size_t nameAt = at + kCommon.size();
+  const std::string name = folder.substr(nameAt, folder.find_first_of("\\/", nameAt) - nameAt);
+  const std::string library = folder.substr(0, at + kCommon.size() - std::string_view("common\\").size());
+  for (const std::string& file : system::FilesIn(library).value_or(std::vector<std::string>{})) {
+    if (!StartsWithName(file, kManifest) || !EndsWithName(file, ".acf")) continue;
+    char* bytes = nullptr;
+    std::size_t size = 0;
+    std::uint32_t error = 0;
+    if (system::ReadWholeFile(library + file, &bytes, &size, &error) != system::Read::kRead) continue;
+    const std::unique_ptr<char, decltype(&std::free)> held(bytes, &std::free);
+    // "installdir"<blanks>"NAME"
+    const std::string_view text(bytes, size);
+    const std::size_t key = text.find("\"installdir\"");
+    const std::size_t open = key == std::string_view::npos ? key : text.find('"', key + 12);
+    const std::size_t close = open == std::string_view::npos ? open : text.find('"', open + 1);
+    if (close != std::string_view::npos && profile::SameName(text.substr(open + 1, close - open - 1), name)) {
+      return file.substr(kManifest.size(), file.size() - kManifest.size() - 4);
+    }
+  }
+  return {};
 }
 
 std::vector<RunningGame> LookForGames(const std::vector<std::string>& pluginFolders) {

@@ -61,6 +61,11 @@ std::vector<std::string> NamesNearSettings(const std::string& folder);
 // read, never the program, so one that is not the game is never opened.
 bool SpansEveryRow(std::string_view header);
 
+// The Steam app id of the game whose library folder ("...\steamapps\common\NAME\")
+// holds `folder`, from the library's "appmanifest_ID.acf" whose installdir is NAME;
+// empty when `folder` lies in no Steam library, or none names it.
+std::string SteamAppOf(const std::string& folder);
+
 // A running program that is a game: its executable's image spans every row, and it
 // lies in one of the plug-in's folders or a folder above one.
 struct RunningGame {

@@ -246,6 +246,7 @@ const std::map<std::string, std::string> kTwoFiles = {
 const PluginSettings kBothFiles{true, 0.7f, 1.25f, true, false};
 const std::string kMods = kGame + "mods\\lighting\\";  // two folders below the game
 const std::string kOtherGame = "C:\\lib\\";        // a game whose folder holds another install
+const std::string kSteam = "Z:\\home\\deck\\Steam\\steamapps\\";  // a Steam library under Wine
 
 // A file that the plug-in reads with a warning for every one of its lines.
 std::string ManyProblemLines(std::size_t count) {
@@ -439,9 +440,12 @@ INSTANTIATE_TEST_SUITE_P(Files, FileCases, ::testing::ValuesIn(std::vector<FileC
      kStatusWarnings, {Problem::kNotSettingsText},
      {"not settings text: it is a program", "uses the defaults", "Lumavale is active"}, {"Rename"}, "-",
      {Game(kGame, {kAsiInScripts}, {true, 0.8f, 1.25f, false, false})}},
-    {"UnderWineNoGameSaysWhatItCannotSee", "", kFogOnInScripts, {kAsiInScripts}, kStatusClean, {},
-     {"sees only the programs of its own Wine prefix", "WINEPREFIX=", "protontricks-launch --appid"}, {}, "-", {},
-     {}, kCheckInScripts, {}, true},
+    {"UnderWineNoGameSaysWhatItCannotSee", "",
+     {{kSteam + "common\\Host\\" + kSettingsName, kFogOn}, {kSteam + "appmanifest_220.acf", "\"installdir\" \"Other\""},
+      {kSteam + "appmanifest_440.acf", "\"AppState\"\n{\n\t\"appid\"\t\t\"440\"\n\t\"installdir\"\t\t\"host\"\n}\n"}},
+     {kSteam + "common\\Host\\Lumavale.asi"}, kStatusClean, {},
+     {"sees only the programs of its own Wine prefix", "WINEPREFIX=", "protontricks-launch --appid 440 LumavaleCheck.exe"},
+     {}, "-", {}, {}, kSteam + "common\\Host\\LumavaleCheck.exe", {}, true},
     {"OtherFileNameWhileTheGameRuns", kScripts + "MySettings.ini",
      {{kScripts + "MySettings.ini", "[Lumavale]\nAmountInFrontend=0.5\n"}, {kInScripts, kFogOn}}, {kAsiInScripts},
      kStatusWarnings, {Problem::kOtherFileName},
