@@ -8,6 +8,7 @@
 #include "checker/line_warnings.h"
 #include "checker/paths.h"
 #include "checker/system.h"
+#include "checker/utf.h"
 #include "patching/host_identity.h"
 
 namespace lumavale::check {
@@ -104,6 +105,140 @@ void LookIntoGame(RunningGame& game) {
 }
 
 }  // namespace
+
+SettingsPath PathFor(const std::string& file) {
+  SettingsPath path{};
+  const std::u16string wide = utf::Utf16(file);
+  if (wide.size() > kSettingsTextSize - 1) return path;
+  if (std::ranges::all_of(file, [](char c) { return (c & 0x80) == 0; })) {
+    file.copy(path.text, file.size());
+  } else {
+    std::ranges::copy(wide, path.wide);
+  }
+  return path;
+}
+
+PluginSettings SettingsOf(const std::string& file) {
+  LoadSettings(PathFor(file));
+  return pluginSettings;
+}
+
+bool SettingsFile::Pattern() const {
+  const std::string_view name = std::string_view(path).substr(path.starts_with("\\\\?\\") ? 4 : 0);
+  return given && name.find_first_of("*?") != std::string_view::npos;
+}
+
+SettingsFile FindSettingsFile(const char* given) {
+  SettingsFile file;
+  file.given = given != nullptr;
+  if (given == nullptr) {
+    // The plug-in's own reckoning of where its settings lie, for a plug-in in this
+    // program's folder; the path kept is the one the player sees.
+    file.folder = FolderOf(system::ProgramPath());
+    file.path = file.folder + kSettingsFileName;
+    file.settingsPath = LocateSettingsFile();
+    if (file.TooLong()) return file;  // the plug-in reads nothing here
+  } else {
+    // A bare name would make the profile reads look in the Windows folder.
+    file.path = system::FullPath(given);
+    file.settingsPath = PathFor(file.path);
+    if (file.path.empty() || file.Pattern()) return file;
+    file.folder = FolderOf(file.path);
+  }
+  char* memory = nullptr;
+  std::size_t size = 0;
+  file.read = system::ReadWholeFile(file.path, &memory, &size, &file.error);
+  if (file.read == system::Read::kRead) {
+    file.bytes.reset(memory);
+    file.text = std::string_view(memory, size);
+  } else if (file.read == system::Read::kCannotOpen) {
+    file.kind = system::KindOf(file.path);
+  }
+  return file;
+}
+
+bool MostlyNul(std::string_view text) {
+  return text.size() >= 4 && static_cast<std::size_t>(std::ranges::count(text, '\0')) * 4 >= text.size();
+}
+
+const char* NotSettingsText(std::string_view bytes, std::string_view text) {
+  struct Mark {
+    std::string_view start;
+    const char* what;
+  };
+  static constexpr Mark kMarks[] = {
+      {"MZ", "a program (it starts with \"MZ\")"},
+      {"PK\x03\x04", "an archive"},
+      {"Rar!", "an archive"},
+      {"7z\xBC\xAF", "an archive"},
+      {"\x1F\x8B", "an archive"},
+      {"\x89PNG", "a picture"},
+      {"\xFF\xD8\xFF", "a picture"},
+      {"GIF8", "a picture"},
+  };
+  for (const Mark& mark : kMarks) {
+    if (bytes.starts_with(mark.start)) return mark.what;
+  }
+  if (MostlyNul(text)) return nullptr;  // said as UTF-16 without its mark
+  const std::string_view head = text.substr(0, 0x10000);
+  const auto binary = std::ranges::count_if(head, [](char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\v' && byte != '\f' && byte != '\r' &&
+           byte != 0x1A && byte != 0x1B;
+  });
+  return static_cast<std::size_t>(binary) * 4 > head.size() ? "a file of bytes that no text holds" : nullptr;
+}
+
+const FolderLook* Install::Find(const std::string& folder) const {
+  const auto seen = std::ranges::find_if(looks, [&](const FolderLook& look) { return SamePath(look.folder, folder); });
+  return seen == looks.end() ? nullptr : &*seen;
+}
+
+std::vector<std::string> Install::PluginFolders() const {
+  std::vector<std::string> folders;
+  const auto add = [&](const std::string& where) {
+    if (!where.empty() && std::ranges::none_of(folders, [&](const std::string& f) { return SamePath(f, where); })) {
+      folders.push_back(where);
+    }
+  };
+  for (const FolderLook& look : looks) {
+    if (HoldsPlugIn(look)) add(look.folder);
+  }
+  // With no copy anywhere, a game may still have loaded one from the folders asked about.
+  if (folders.empty()) {
+    add(fileFolder);
+    add(checkFolder);
+  }
+  return folders;
+}
+
+Install LookForInstall(const std::string& fileFolder, const std::string& checkFolder) {
+  Install install;
+  install.fileFolder = fileFolder;
+  install.checkFolder = checkFolder;
+  const auto look = [&](const std::string& folder) -> const FolderLook& {
+    if (const FolderLook* seen = install.Find(folder)) return *seen;
+    install.looks.push_back(LookIn(folder));
+    return install.looks.back();
+  };
+  const auto near = [](const std::string& end) { return std::vector<std::string>{ParentOf(end), end + "scripts\\"}; };
+  const auto from = [&](const std::string& end) -> const FolderLook* {
+    const FolderLook& here = look(end);
+    if (!here.listed || HoldsPlugIn(here)) return &here;
+    for (const std::string& folder : near(end)) {
+      if (folder.size() <= 1) continue;
+      if (const FolderLook& there = look(folder); HoldsPlugIn(there)) return &there;
+    }
+    return &here;
+  };
+  if (fileFolder.empty()) return install;
+  install.fromFile = from(fileFolder);
+  install.fromCheck = checkFolder.empty() ? nullptr : from(checkFolder);
+  for (const std::string& folder : near(fileFolder)) {
+    if (!folder.empty() && system::KindOf(folder + kSettingsFileName) == system::Kind::kFile) look(folder);
+  }
+  return install;
+}
 
 bool SpansEveryRow(std::string_view header) {
   constexpr std::size_t kImageBaseField = 0x34;   // in the NT headers

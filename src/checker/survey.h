@@ -6,16 +6,56 @@
 // alone. The verdict decides what these facts mean; nothing here judges them.
 
 #include <cstdint>
+#include <cstdlib>
+#include <deque>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "checker/paths.h"
+#include "checker/system.h"
 #include "patching/patch_set.h"
 #include "settings/settings.h"
 
 namespace lumavale::check {
+
+// The path as the plug-in's reads take it: narrow where it is plain ASCII, wide where a
+// letter may be one the ANSI code page lacks; empty (the defaults) when it is too long.
+SettingsPath PathFor(const std::string& file);
+
+// What the plug-in makes of the settings file at `file`, through its own reads; an
+// empty path reads nothing and gives the defaults.
+PluginSettings SettingsOf(const std::string& file);
+
+// The settings file asked about: the one given (made whole), or the one the plug-in
+// would read beside this program; read whole, where it can be.
+struct SettingsFile {
+  bool given = false;
+  std::string path;             // empty where a given path cannot be made whole
+  std::string folder;           // with its final separator
+  SettingsPath settingsPath{};  // as the plug-in's reads take it
+  system::Read read = system::Read::kCannotOpen;
+  system::Kind kind = system::Kind::kFile;  // what the name stands for, where it could not be read
+  std::uint32_t error = 0;
+  std::unique_ptr<char, decltype(&std::free)> bytes{nullptr, &std::free};
+  std::string_view text;        // the bytes read
+
+  // Too long a path for the plug-in, which then reads no file and uses the defaults.
+  bool TooLong() const { return !path.empty() && settingsPath.text[0] == '\0' && settingsPath.wide[0] == u'\0'; }
+  // A given name with * or ?: a pattern, which no file is called.
+  bool Pattern() const;
+};
+SettingsFile FindSettingsFile(const char* given);
+
+// Mostly NUL bytes: UTF-16 saved without its byte order mark, or a damaged file. The
+// profile reads then find nothing in it.
+bool MostlyNul(std::string_view text);
+
+// What a file that is not settings text is, by its first bytes or by bytes no text
+// holds; null for text. `text` is the file as the profile reads decode it.
+const char* NotSettingsText(std::string_view bytes, std::string_view text);
 
 // A file whose version information says it is this plug-in.
 struct PluginCopy {
@@ -55,6 +95,26 @@ FolderLook LookIn(const std::string& folder);
 // The files in `folder` whose names are near the settings file's, as Windows' hidden
 // extensions and copies make them ("LumavaleSettings.ini.txt", "LumavaleSettings (1).ini").
 std::vector<std::string> NamesNearSettings(const std::string& folder);
+
+// The copies of the plug-in seen from both ends: the folder of the file asked about and
+// this program's own. From each end, the copies there or, where it holds none, in the
+// folder above it or its scripts folder. The file's own neighbours, where they hold a
+// settings file, are looked into too.
+struct Install {
+  std::deque<FolderLook> looks;            // each folder looked into, once; references stay
+  const FolderLook* fromFile = nullptr;    // where the copies seen from the file's folder lie
+  const FolderLook* fromCheck = nullptr;   // and from this program's; null when its folder is unknown
+  std::string fileFolder;
+  std::string checkFolder;
+
+  const FolderLook* Find(const std::string& folder) const;
+  // The folders that hold a copy or a file called like it; with none, the two ends.
+  std::vector<std::string> PluginFolders() const;
+};
+Install LookForInstall(const std::string& fileFolder, const std::string& checkFolder);
+
+// A folder where the player put the plug-in: a copy of it, or something called like it.
+inline bool HoldsPlugIn(const FolderLook& look) { return !look.copies.empty() || !look.lookalikes.empty(); }
 
 // Whether an executable whose file begins with `header` spans every row once loaded
 // at its preferred base, by its PE32 header's image base and size: a program's file is

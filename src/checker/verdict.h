@@ -1,8 +1,9 @@
 #pragma once
-// What the facts mean. A running game is judged by working out what the copies it has
-// loaded write, each from its own settings file as it is now, in load order, through
-// the plug-in's own settings code, and holding that against what the game holds. The
-// result is plain data; the report words it.
+// What the facts mean. Which copy reads the file asked about; for a running game, what
+// the copies it has loaded write, each from its own settings file as it is now, in load
+// order, through the plug-in's own settings code, held against what the game holds;
+// and the findings: each a value with its kind, its place and its message, which the
+// report lays out with the rest.
 
 #include <cstddef>
 #include <cstdint>
@@ -10,17 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "checker/line_warnings.h"
 #include "checker/survey.h"
 #include "settings/settings.h"
 
 namespace lumavale::check {
-
-// The path as the plug-in's reads take it: narrow where it is plain ASCII, wide where a
-// letter may be one the ANSI code page lacks; empty (the defaults) when it is too long.
-SettingsPath PathFor(const std::string& file);
-
-// What the plug-in makes of the settings file at `file`, through its own reads.
-PluginSettings SettingsOf(const std::string& file);
 
 // One row of a running game.
 struct RowVerdict {
@@ -50,5 +45,45 @@ struct GameVerdict {
 
 // `game` must have been opened. `shownFile` is the settings file the player asked about.
 GameVerdict Judge(const RunningGame& game, const std::string& shownFile);
+
+// Which copy of the plug-in would read settings for the file asked about: one beside
+// it, else one near it, else one beside this program.
+struct Reading {
+  const FolderLook* plugin = nullptr;  // where that copy lies; null when no copy is known
+  std::string readFile;                // the settings file it reads; empty with none
+  bool fileIsRead = false;             // the file asked about is that one (or no folder is known)
+  // Where the plug-in that reads the file lies, or the file's own folder when none is known.
+  std::string PluginFolder(const SettingsFile& file) const;
+};
+Reading WhoReads(const SettingsFile& file, const Install& install);
+
+// What the findings are made from.
+struct Facts {
+  const SettingsFile& file;
+  const Install& install;
+  const Reading& reading;
+  const std::vector<RunningGame>& games;
+};
+
+// "C:\Games\Host\game.exe", with its process where one executable runs twice.
+std::string GameLabel(const Facts& facts, const RunningGame& game);
+// Where values come from: "this file", another settings file, or the defaults where
+// no settings file lies at `path`.
+std::string Source(const Facts& facts, const std::string& path);
+
+// Why the file asked about cannot be read ("it does not exist"); empty when it was read.
+std::string WhyUnreadable(const SettingsFile& file);
+
+// Findings about the file itself: a path too long, a settings file beside this program
+// that cannot be read or is no settings text (`notText`), or text as the reads decode
+// it (`decoded`) that is mostly NUL bytes.
+std::vector<Warning> JudgeFile(const SettingsFile& file, std::string_view decoded, const char* notText,
+                               const PluginSettings& fileSettings);
+// Findings about where it lies against the copies of the plug-in: its name, copies and
+// files called like the plug-in, no copy beside it, names near its own, other settings
+// files near it.
+std::vector<Warning> JudgePlace(const Facts& facts);
+// Findings about one running game of the install that could be looked into.
+std::vector<Warning> JudgeGame(const Facts& facts, const RunningGame& game, const GameVerdict& verdict);
 
 }  // namespace lumavale::check
