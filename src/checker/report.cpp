@@ -317,11 +317,8 @@ class Builder {
     const GameVerdict verdict = game.loaded.empty() ? GameVerdict{} : Judge(game, facts.file.path);
     std::ranges::move(JudgeGame(facts, game, verdict), std::back_inserter(gameFindings));
     if (game.loaded.empty()) {
-      const auto lookalike = std::ranges::find_if(game.otherAsi, [](const std::string& path) {
-        return profile::SameName(path.substr(FolderOf(path).size()), kPluginFileName);
-      });
       Tell("The game is running (" + label + "), but no copy of the plug-in is loaded in it." +
-           (lookalike != game.otherAsi.end() ? " It has loaded " + *lookalike + ", which is not the plug-in." : ""));
+           (game.lookalike.empty() ? "" : " It has loaded " + game.lookalike + ", which is not the plug-in."));
       return;
     }
     const bool several = game.loaded.size() > 1;

@@ -89,6 +89,10 @@ void LookIntoGame(RunningGame& game) {
         game.loaded.push_back(std::move(*copy));
       } else if (EndsWithName(modules[i].path, ".asi")) {
         game.otherAsi.push_back(modules[i].path);
+        const std::string& path = game.otherAsi.back();
+        if (game.lookalike.empty() && profile::SameName(path.substr(FolderOf(path).size()), kPluginFileName)) {
+          game.lookalike = path;
+        }
       }
     }
     for (const PatchEntry& entry : kPatchSet) {

@@ -140,6 +140,7 @@ struct RunningGame {
   std::string nearer;                // kOtherInstall: the executable nearer the plug-in
   std::vector<PluginCopy> loaded;    // the copies of the plug-in it has loaded, in load order
   std::vector<std::string> otherAsi; // the other ".asi" files it has loaded
+  std::string lookalike;             // among them, one called like the plug-in; empty if none
   // Each row's bytes (little-endian, the row's width), in table order; none where
   // they could not be read.
   std::vector<std::optional<std::uint32_t>> rows;

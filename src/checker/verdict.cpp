@@ -221,11 +221,11 @@ bool RowVerdict::Holds() const { return writer && held && *held == written; }
 
 GameVerdict Judge(const RunningGame& game, const std::string& shownFile) {
   GameVerdict verdict;
+  const auto readsShown = [&](std::size_t copy) { return SamePath(SettingsFileOf(game.loaded[copy]), shownFile); };
   for (std::size_t i = 0; i < game.loaded.size(); ++i) {
     verdict.settings.push_back(SettingsOf(SettingsFileOf(game.loaded[i])));
-    if (SamePath(SettingsFileOf(game.loaded[i]), shownFile)) verdict.reader = i;
+    if (readsShown(i)) verdict.reader = i;
   }
-  const auto readsShown = [&](std::size_t copy) { return SamePath(SettingsFileOf(game.loaded[copy]), shownFile); };
   for (std::size_t r = 0; r < std::size(kPatchSet); ++r) {
     const PatchEntry& entry = kPatchSet[r];
     RowVerdict row;
@@ -372,13 +372,10 @@ std::vector<Warning> JudgeGame(const Facts& facts, const RunningGame& game, cons
   std::vector<Warning> found;
   if (game.loaded.empty()) {
     // A file called like the plug-in that is not it: said with the plug-in's findings where it lies in a folder looked into.
-    const auto lookalike = std::ranges::find_if(game.otherAsi, [](const std::string& path) {
-      return profile::SameName(path.substr(FolderOf(path).size()), kPluginFileName);
-    });
-    if (lookalike == game.otherAsi.end()) {
+    if (game.lookalike.empty()) {
       found.push_back(NotLoaded(facts, game));
-    } else if (facts.install.Find(FolderOf(*lookalike)) == nullptr) {
-      found.push_back(Found(Problem::kNotLoaded, "The running game has loaded " + *lookalike +
+    } else if (facts.install.Find(FolderOf(game.lookalike)) == nullptr) {
+      found.push_back(Found(Problem::kNotLoaded, "The running game has loaded " + game.lookalike +
                                                      ", which is not the plug-in.",
                             std::string(kFromTheRelease) + ", then restart the game", Place(facts, game)));
     }
