@@ -10,7 +10,7 @@ add_executable(LumavaleCheck
   ${LUMAVALE_CHECK_SOURCES}
   ${LUMAVALE_CHECK_WINDOWS_SOURCES})
 
-target_include_directories(LumavaleCheck PRIVATE ${CMAKE_SOURCE_DIR}/src)
+target_include_directories(LumavaleCheck PRIVATE ${CMAKE_SOURCE_DIR}/src ${LUMAVALE_GENERATED_DIR})
 target_compile_definitions(LumavaleCheck PRIVATE NDEBUG)
 # Whole-program optimisation: the report's string building shrinks by a good part.
 # In one partition: GCC 12's LTO for this target stops with an internal error when

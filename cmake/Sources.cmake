@@ -10,7 +10,7 @@ set(LUMAVALE_PLUGIN_WINDOWS_SOURCES platform/win32.cpp platform/win32_memory.cpp
 
 # LumavaleCheck.exe: the plug-in's sources above, plus the report, the line warnings, the profile reader, the survey of the install and its running games, and the verdict on them.
 set(LUMAVALE_CHECK_SOURCES checker/report.cpp checker/line_warnings.cpp checker/profile_text.cpp
-  checker/survey.cpp checker/verdict.cpp checker/utf.cpp)
+  checker/survey.cpp checker/verdict.cpp checker/utf.cpp checker/words.cpp checker/catalog.cpp)
 # LumavaleCheck.exe's entry and KERNEL32 side: the plug-in's platform calls, its own, and the run-time stand-ins.
 set(LUMAVALE_CHECK_WINDOWS_SOURCES checker/main.cpp platform/win32.cpp checker/system_win32.cpp
   checker/runtime_win32.cpp)
@@ -19,6 +19,12 @@ foreach(list LUMAVALE_PLUGIN_SOURCES LUMAVALE_PLUGIN_WINDOWS_SOURCES LUMAVALE_CH
              LUMAVALE_CHECK_WINDOWS_SOURCES)
   list(TRANSFORM ${list} PREPEND ${_root}/src/)
 endforeach()
+
+# The catalogs made into sources (not when a script only asks for the lists).
+if(NOT CMAKE_SCRIPT_MODE_FILE)
+  include(${_root}/cmake/Catalogs.cmake)
+  list(APPEND LUMAVALE_CHECK_SOURCES ${LUMAVALE_CATALOG_SOURCES})
+endif()
 
 if(CMAKE_SCRIPT_MODE_FILE AND DEFINED PRINT)
   if(PRINT STREQUAL "portable")

@@ -68,18 +68,11 @@ const SettingKey* Meant(std::string_view written, const char* SettingKey::*name)
   return best;
 }
 
-std::string KnownKeysList() {
+// "Enabled, AmountInFrontend, AmountInGameplay": the keys of one section.
+std::string KeysOf(std::string_view section) {
   std::string list;
-  std::string section;
   for (const SettingKey& setting : kSettingKeys) {
-    if (section != setting.section) {
-      if (!section.empty()) list += "; ";
-      section = setting.section;
-      list += "in [" + section + "]: ";
-    } else {
-      list += ", ";
-    }
-    list += setting.key;
+    if (SameName(section, setting.section)) list += (list.empty() ? "" : ", ") + std::string(setting.key);
   }
   return list;
 }
@@ -101,16 +94,13 @@ std::string DecimalText(bool negative, const std::string& digits, int power) {
 
 bool IsSwitch(const SettingKey& setting) { return setting.onOff != nullptr; }
 
-std::string OnOff(bool on) { return on ? "on" : "off"; }
+Arg OnOff(bool on) { return Nested(Say(on ? Msg::kOn : Msg::kOff)); }
 
 // What a missing key gives, as a player would write it.
 std::string DefaultText(const SettingKey& setting) {
   return IsSwitch(setting) ? std::to_string(setting.defaultNumber)
                            : AmountText(ParseAmount(setting.defaultText));
 }
-
-// File text in quotes, as the report shows it.
-std::string Quoted(std::string_view text) { return "\"" + Shown(text) + "\""; }
 
 bool MeansOn(std::string_view word) {
   static const char* const kOnWords[] = {"true", "on", "yes", "y", "enabled", "enable"};
@@ -151,9 +141,7 @@ class Checker {
           KeyLine(line, inFirstCopy, firstHeader);
           break;
         case Line::Kind::kOther:
-          Add(line, Problem::kUnreadableLine,
-              "This line is not a setting, a [section] or a note, so the plug-in ignores it.",
-              "Settings are written Name=value; notes start with ;");
+          Add(line, Problem::kUnreadableLine, Say(Msg::kUnreadableLine), Say(Msg::kUnreadableLineAdvice));
           break;
         case Line::Kind::kBlank:
         case Line::Kind::kComment:
@@ -165,13 +153,13 @@ class Checker {
 
  private:
   // Keeps the warnings of the first lines with any, and counts every such line.
-  void Add(const Line& line, Problem problem, std::string message, std::string advice) {
+  void Add(const Line& line, Problem problem, Phrase message, Phrase advice) {
     if (line.number != lastProblemLine) {
       lastProblemLine = line.number;
       ++found.problemLines;
     }
     if (found.problemLines > shownLines) return;
-    found.shown.push_back({line.number, problem, std::move(message), std::move(advice), Shown(line.text)});
+    found.shown.push_back({problem, line.number, Shown(line.text), {}, std::move(message), std::move(advice)});
   }
 
   const std::optional<Line>& Counted(const SettingKey& setting) const { return countedLines[IndexOf(setting)]; }
@@ -182,23 +170,16 @@ class Checker {
 
   void UnknownSection(const Line& line) {
     if (Full()) return Add(line, Problem::kUnknownSection, {}, {});
-    std::string message = "The plug-in has no section [" + Shown(line.section) +
-                          "], so it ignores every setting under it.";
-    const SettingKey* meantSetting = Meant(line.section, &SettingKey::section);
-    const char* meant = meantSetting != nullptr ? meantSetting->section : nullptr;
-    std::string advice = meant != nullptr
-                             ? std::string("Did you mean [") + meant + "]? Write [" + meant + "]"
-                             : "The plug-in reads only [Lumavale] and [Other]";
-    Add(line, Problem::kUnknownSection, std::move(message), std::move(advice));
+    const SettingKey* meant = Meant(line.section, &SettingKey::section);
+    Add(line, Problem::kUnknownSection, Say(Msg::kUnknownSection, Text(ShownText(line.section))),
+        meant != nullptr ? Say(Msg::kDidYouMeanSection, Text(meant->section)) : Say(Msg::kKnownSections));
   }
 
   void KeyLine(const Line& line, bool inFirstCopy, std::uint32_t firstHeader) {
     if (line.section.empty()) {
       const SettingKey* known = SettingAnywhere(line.key);
-      Add(line, Problem::kKeyOutsideSection,
-          Quoted(line.key) + " comes before any [section] line, so the plug-in does not see it.",
-          known != nullptr ? std::string("Move it under [") + known->section + "]"
-                           : "Settings belong under [Lumavale] or [Other]");
+      Add(line, Problem::kKeyOutsideSection, Say(Msg::kKeyOutsideSection, Quoted(line.key)),
+          known != nullptr ? Say(Msg::kMoveUnder, Text(known->section)) : Say(Msg::kKnownSections));
       return;
     }
     // Under a section the plug-in does not know: that section's warning says it all.
@@ -209,15 +190,12 @@ class Checker {
       UnknownKey(line);
       return;
     }
-    const std::string section = Shown(line.section);
+    const std::string section = ShownText(line.section);
     const std::optional<Line>& counted = Counted(*setting);
     if (counted && counted->number == line.number) {
       if (!line.hasValue) {
-        Add(line, Problem::kNoEquals,
-            std::string(setting->key) + " has no \"=\" after it, so the plug-in takes it as " +
-                "missing and uses the default (" + DefaultText(*setting) + ").",
-            std::string("Write ") + setting->key + "=" + DefaultText(*setting) +
-                ", with the value you want");
+        Add(line, Problem::kNoEquals, Say(Msg::kNoEquals, Text(setting->key), Text(DefaultText(*setting))),
+            Say(Msg::kNoEqualsAdvice, Text(setting->key), Text(DefaultText(*setting))));
         return;
       }
       if (IsSwitch(*setting)) {
@@ -228,111 +206,89 @@ class Checker {
       return;
     }
     if (!inFirstCopy) {
-      std::string message = "This is a second [" + section + "] section. The plug-in reads " +
-                            "only the first one (line " + std::to_string(firstHeader) + "), so " +
-                            setting->key + " here is ignored";
-      message += counted ? "; it uses the " + std::string(setting->key) + " on line " +
-                               std::to_string(counted->number) + "."
-                         : " and keeps its default (" + DefaultText(*setting) + ").";
-      Add(line, Problem::kRepeatedSection, std::move(message),
-          "Move this line into the first [" + section + "] section and delete the second [" +
-              section + "] line");
+      Add(line, Problem::kRepeatedSection,
+          counted ? Say(Msg::kRepeatedSection, Text(section), Number(firstHeader), Text(setting->key),
+                        Number(counted->number))
+                  : Say(Msg::kRepeatedSectionDefault, Text(section), Number(firstHeader), Text(setting->key),
+                        Text(DefaultText(*setting))),
+          Say(Msg::kRepeatedSectionAdvice, Text(section)));
       return;
     }
     Add(line, Problem::kRepeatedKey,
-        std::string(setting->key) + " is set more than once. The plug-in uses only the first, on " +
-            "line " + std::to_string(counted->number) + " (" + Shown(Trim(counted->text)) +
-            "), and ignores this one.",
-        "Keep one " + std::string(setting->key) + " line, with the value you want, and delete the other");
+        Say(Msg::kRepeatedKey, Text(setting->key), Number(counted->number), Shown(Trim(counted->text))),
+        Say(Msg::kRepeatedKeyAdvice, Text(setting->key)));
   }
 
   void UnknownKey(const Line& line) {
-    const std::string section = Shown(line.section);
+    const std::string section = ShownText(line.section);
     const SettingKey* elsewhere = SettingAnywhere(line.key);
     if (elsewhere != nullptr) {
       Add(line, Problem::kKeyInOtherSection,
-          std::string(elsewhere->key) + " belongs under [" + elsewhere->section + "], not under [" +
-              section + "]: here the plug-in does not see it.",
-          std::string("Move this line under [") + elsewhere->section + "]");
+          Say(Msg::kKeyInOtherSection, Text(elsewhere->key), Text(elsewhere->section), Text(section)),
+          Say(Msg::kMoveUnder, Text(elsewhere->section)));
       return;
     }
     if (Full()) return Add(line, Problem::kUnknownKey, {}, {});
-    std::string message = "The plug-in has no setting called " + Quoted(line.key) + " in [" +
-                          section + "] and ignores this line.";
-    std::string advice;
-    if (const SettingKey* meant = Meant(line.key, &SettingKey::key)) {
-      if (!Counted(*meant)) {
-        message += std::string(" ") + meant->key + " is not set anywhere else, so it keeps its " +
-                   "default (" + DefaultText(*meant) + ").";
-      }
-      advice = std::string("Did you mean ") + meant->key + "? Write " + meant->key + "=" +
-               (line.hasValue ? Shown(line.value) : DefaultText(*meant));
-      if (!SameName(line.section, meant->section)) {
-        advice += std::string(" under [") + meant->section + "]";
-      }
-    } else {
-      advice = "The settings the plug-in knows are " + KnownKeysList();
+    const SettingKey* meant = Meant(line.key, &SettingKey::key);
+    if (meant == nullptr) {
+      Add(line, Problem::kUnknownKey, Say(Msg::kUnknownKey, Quoted(line.key), Text(section)),
+          Say(Msg::kKnownKeys, Text(KeysOf("Lumavale")), Text(KeysOf("Other"))));
+      return;
     }
-    Add(line, Problem::kUnknownKey, std::move(message), std::move(advice));
+    Phrase message = Counted(*meant) ? Say(Msg::kUnknownKey, Quoted(line.key), Text(section))
+                                     : Say(Msg::kUnknownKeyDefault, Quoted(line.key), Text(section),
+                                           Text(meant->key), Text(DefaultText(*meant)));
+    Arg value = line.hasValue ? Shown(line.value) : Text(DefaultText(*meant));
+    Add(line, Problem::kUnknownKey, std::move(message),
+        SameName(line.section, meant->section)
+            ? Say(Msg::kDidYouMeanKey, Text(meant->key), std::move(value))
+            : Say(Msg::kDidYouMeanKeyUnder, Text(meant->key), std::move(value), Text(meant->section)));
   }
 
   void SwitchValue(const Line& line, const SettingKey& setting) {
-    const std::string key = setting.key;
+    const Arg key = Text(setting.key);
     const std::string_view value = line.value;
     const auto read = static_cast<std::int32_t>(profile::IntOf(value, setting.defaultNumber));
     const bool on = read == 1;
-    const std::string both = "Write " + key + "=1 for on, or " + key + "=0 for off";
+    Phrase both = Say(Msg::kSwitchAdvice, key);
     if (Trim(value).empty()) {
-      Add(line, Problem::kNoNumber,
-          key + " has no value, so the plug-in uses its default: " + OnOff(on) + ".", both);
+      Add(line, Problem::kNoNumber, Say(Msg::kSwitchEmpty, key, OnOff(on)), std::move(both));
       return;
     }
     const profile::Integer integer = profile::ReadInteger(value);
     if (!integer.digits) {
-      const bool meantOn = MeansOn(Trim(value));
-      Add(line, Problem::kNotASwitchValue,
-          key + " is " + Quoted(value) + ", but the plug-in understands only 0 (off) and 1 (on) " +
-              "here, and reads a word as " + OnOff(on) + ".",
-          meantOn ? "Write " + key + "=1 to turn it on" : both);
+      Add(line, Problem::kNotASwitchValue, Say(Msg::kSwitchWord, key, Quoted(value), OnOff(on)),
+          MeansOn(Trim(value)) ? Say(Msg::kSwitchTurnOn, key) : std::move(both));
       return;
     }
     if (read != 0 && read != 1) {
-      Add(line, Problem::kNotASwitchValue,
-          key + " is " + Quoted(value) + ", which is neither 0 nor 1. Only 1 turns it on, so " +
-              "the plug-in reads it as " + OnOff(on) + ".",
-          both);
+      Add(line, Problem::kNotASwitchValue, Say(Msg::kSwitchNumber, key, Quoted(value), OnOff(on)), std::move(both));
       return;
     }
     const std::string_view rest = Trim(value.substr(integer.end));
     if (!rest.empty()) {
       Add(line, Problem::kIgnoredText,
-          "The text after the number (" + Quoted(rest) + ") is ignored: the plug-in reads " + key +
-              "=" + std::to_string(read) + ", so it is " + OnOff(on) + ".",
-          "Write " + key + "=" + std::to_string(read) +
-              " alone on the line; notes go on a line of their own that starts with ;");
+          Say(Msg::kSwitchTextAfter, Quoted(rest), key, Text(std::to_string(read)), OnOff(on)),
+          Say(Msg::kAloneOnTheLine, key, Text(std::to_string(read))));
     }
   }
 
   void AmountValue(const Line& line, const SettingKey& setting) {
-    const std::string key = setting.key;
+    const Arg key = Text(setting.key);
     // Exactly the text the plug-in's read gets, cut to its buffer.
     const std::string text =
         profile.String(setting.section, setting.key, setting.defaultText, kSettingsTextSize);
     const float amount = ParseAmount(text.c_str());
-    const std::string example = "Write a number with a point for decimals, such as " + key + "=" +
-                                DefaultText(setting) + " (the default)";
+    Phrase example = Say(Msg::kAmountAdvice, key, Text(DefaultText(setting)));
     if (Trim(text).empty()) {
-      Add(line, Problem::kNoNumber,
-          key + " is empty. The plug-in then reads 0, not the default (" + DefaultText(setting) + ").",
-          example + ", or delete the line to use the default");
+      Add(line, Problem::kNoNumber, Say(Msg::kAmountEmpty, key, Text(DefaultText(setting))),
+          Say(Msg::kAmountEmptyAdvice, key, Text(DefaultText(setting))));
       return;
     }
     const char* start = text.c_str();
     const char* end = NumberTextEnd(start);
     if (end == start) {
-      Add(line, Problem::kNoNumber,
-          key + " is " + Quoted(line.value) + ", which is not a number, so the plug-in reads 0.",
-          example);
+      Add(line, Problem::kNoNumber, Say(Msg::kAmountNoNumber, key, Quoted(line.value)), std::move(example));
       return;
     }
     const auto numberLength = static_cast<std::size_t>(end - start);
@@ -341,35 +297,24 @@ class Checker {
     if (rest.size() >= 2 && rest[0] == ',' && rest[1] >= '0' && rest[1] <= '9') {
       std::string fixed(Trim(text));
       fixed[fixed.find(',')] = '.';
-      Add(line, Problem::kDecimalComma,
-          key + " is " + Quoted(line.value) + ": a comma is not a decimal point here. The " +
-              "plug-in stops reading at the comma and uses " + AmountText(amount) + ".",
-          "Write " + key + "=" + Shown(fixed));
+      Add(line, Problem::kDecimalComma, Say(Msg::kDecimalComma, key, Quoted(line.value), AmountArg(amount)),
+          Say(Msg::kWriteSetting, key, Shown(fixed)));
     } else if (!Trim(rest).empty()) {
-      Add(line, Problem::kIgnoredText,
-          "The text after the number (" + Quoted(Trim(rest)) + ") is ignored: the plug-in " +
-              "uses " + AmountText(amount) + ".",
-          "Write " + key + "=" + Shown(number) +
-              " alone on the line; notes go on a line of their own that starts with ;");
+      Add(line, Problem::kIgnoredText, Say(Msg::kAmountTextAfter, Quoted(Trim(rest)), AmountArg(amount)),
+          Say(Msg::kAloneOnTheLine, key, Shown(number)));
     }
     // A value longer than the read's buffer reaches the plug-in cut short.
-    const std::string read =
-        Quoted(number) + (line.value.size() < kSettingsTextSize
-                              ? std::string()
-                              : " (its first " + std::to_string(kSettingsTextSize - 1) + " of " +
-                                    std::to_string(line.value.size()) + " characters: the plug-in reads no more)");
+    Arg read = Quoted(number);
+    if (line.value.size() >= kSettingsTextSize) {
+      read = Nested(Say(Msg::kValueCut, std::move(read), Number(kSettingsTextSize - 1), Number(line.value.size())));
+    }
     if (std::isnan(amount)) {
-      Add(line, Problem::kOddAmount,
-          key + " is " + read + ", which the plug-in reads as \"not a number\": the " + "game cannot use that.",
-          example);
+      Add(line, Problem::kOddAmount, Say(Msg::kAmountNotANumber, key, std::move(read)), std::move(example));
     } else if (std::isinf(amount)) {
-      Add(line, Problem::kOddAmount,
-          key + " is " + read + ", which is too large: the plug-in reads it as " + AmountText(amount) + ".",
-          example);
+      Add(line, Problem::kOddAmount, Say(Msg::kAmountTooLarge, key, std::move(read), AmountArg(amount)),
+          std::move(example));
     } else if (amount < 0) {
-      Add(line, Problem::kOddAmount,
-          key + " is negative (" + AmountText(amount) + "). An amount is meant to be 0 or more.",
-          example);
+      Add(line, Problem::kOddAmount, Say(Msg::kAmountNegative, key, AmountArg(amount)), std::move(example));
     }
   }
 
@@ -390,7 +335,7 @@ std::optional<profile::Line> CountedLine(const profile::Profile& profile, const 
   return profile.FindLine(setting.section, setting.key);
 }
 
-std::string Shown(std::string_view raw, std::size_t longest) {
+Arg Shown(std::string_view raw, std::size_t longest) {
   // Text that is not UTF-8 is most likely in the ANSI code page, which is how the
   // profile reads take a file's bytes.
   bool utf8 = true;
@@ -428,9 +373,23 @@ std::string Shown(std::string_view raw, std::size_t longest) {
     for (std::size_t i = at; i < text.size(); ++i) {
       if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) ++total;
     }
-    shown += "... (" + std::to_string(total) + " characters in all)";
+    return Nested(Say(Msg::kCutText, Text(shown + "..."), Number(total)));
   }
-  return shown;
+  return Text(shown);
+}
+
+Arg Quoted(std::string_view text) {
+  Arg shown = Shown(text);
+  if (shown.type == Arg::Type::kText) return Text("\"" + shown.text + "\"");
+  return Nested(Say(Msg::kQuoted, std::move(shown)));
+}
+
+std::string ShownText(std::string_view raw) { return Shown(raw, std::string_view::npos).text; }
+
+Arg AmountArg(float amount) {
+  if (std::isnan(amount)) return Nested(Say(Msg::kNotANumber));
+  if (std::isinf(amount)) return Nested(Say(amount < 0 ? Msg::kMinusInfinity : Msg::kInfinity));
+  return Text(AmountText(amount));
 }
 
 std::string AmountText(float amount) {

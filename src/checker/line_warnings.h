@@ -10,58 +10,17 @@
 #include <string_view>
 #include <vector>
 
+#include "checker/finding.h"
 #include "checker/profile_text.h"
 #include "settings/settings.h"
 
 namespace lumavale::check {
 
-enum class Problem {
-  kDecimalComma,     // an amount written with a decimal comma
-  kIgnoredText,      // text after the number, which the plug-in ignores
-  kNoNumber,         // a value with no number at all
-  kNotASwitchValue,  // a switch set to something other than 0 or 1
-  kOddAmount,        // an amount that is negative, infinite or not a number
-  kUnknownKey,       // a key the plug-in does not read
-  kKeyInOtherSection,
-  kUnknownSection,
-  kKeyOutsideSection,
-  kRepeatedKey,      // a later copy of a key: the first one counts
-  kRepeatedSection,  // a key in a second copy of a section, which is never read
-  kNoEquals,         // a known key without '=': it reads as missing
-  kUnreadableLine,   // neither a setting, a section nor a comment
-  // About the file as a whole, not a line (line number 0).
-  kPathTooLong,
-  kOtherFileName,
-  kNoPluginBeside,
-  kNeighbourSettings,
-  kNotAFile,         // a folder or a link where the settings file should be
-  kUnreadableFile,   // there, but it cannot be opened or is too large to read
-  kNotText,          // mostly NUL bytes: UTF-16 without a byte order mark, or damaged
-  kTwoCopies,        // more than one copy of the plug-in in one folder
-  kNearName,         // no settings file, but one named nearly like it
-  kNotSettingsText,  // the settings file beside the plug-in is a program, an archive, a picture
-  kNotThePlugIn,     // a file called like the plug-in that is not it
-  kPlugInRenamed,    // the plug-in under a name the loader does not load
-  // About the running game (line number 0 too).
-  kNotLoaded,        // the game runs, but no copy of the plug-in is loaded in it
-  kSeveralLoaded,    // the game has loaded more than one copy
-  kOtherCopyLoaded,  // the game has loaded a copy from another folder
-  kNotActive,        // the plug-in is loaded, but rows hold other bytes than the file gives
-};
-
-struct Warning {
-  std::uint32_t line;  // 1-based; 0 when it concerns the file as a whole
-  Problem problem;
-  std::string message;  // what is wrong and what the plug-in makes of it
-  std::string advice;   // what to write or do instead; may be empty
-  std::string text;     // the line as the report shows it (see Shown); empty for the file
-};
-
 // A report shows the warnings of at most this many lines, and counts the rest.
 inline constexpr std::uint32_t kShownProblemLines = 50;
 
 struct LineWarnings {
-  std::vector<Warning> shown;     // in line order: all of those on the first lines with any
+  std::vector<Finding> shown;     // in line order: all of those on the first lines with any
   std::uint32_t problemLines = 0;  // how many lines have a warning, shown or not
 };
 
@@ -77,11 +36,21 @@ std::optional<profile::Line> CountedLine(const profile::Profile& profile, const 
 // Text from the file as a console can show it: text that is not UTF-8 is read in the
 // ANSI code page, a control character is written as \xNN, and text longer than
 // `longest` characters is cut, with its whole length given.
-std::string Shown(std::string_view raw, std::size_t longest = 60);
+Arg Shown(std::string_view raw, std::size_t longest = 60);
+
+// The same in quotes, as the report shows a value.
+Arg Quoted(std::string_view text);
+
+// The same, as plain text, for text that is never cut.
+std::string ShownText(std::string_view raw);
 
 // An amount as a player would write it: the shortest text that reads back as the
 // same value ("0.8", "1.25", "-3"), or "infinity", "-infinity", "not a number".
 std::string AmountText(float amount);
+
+// An amount as the report says it: as a player writes it, or in words where no
+// number says it (infinity, not a number).
+Arg AmountArg(float amount);
 
 // Case-insensitive edit distance between two names (insertions, deletions,
 // substitutions and swaps of neighbours each count one).

@@ -3,7 +3,6 @@
 
 #include <string>
 
-#include "checker/profile_text.h"
 
 namespace lumavale::check {
 
@@ -27,7 +26,13 @@ inline std::string ParentOf(const std::string& folder) {
   return parent.size() < 3 || parent == "\\\\" ? std::string() : parent;
 }
 
-// Paths name the same file when they are the same but for the case of letters.
-inline bool SamePath(const std::string& a, const std::string& b) { return profile::SameName(a, b); }
+// Whether two paths name the same file or folder, as the system says: a drive letter
+// mapped onto a folder, a link, a short name or other letter case name the same one.
+// Where the system cannot tell (a path that names nothing yet), its folder is asked
+// and the names are compared as Windows compares them.
+bool SamePlace(const std::string& a, const std::string& b);
+
+// Whether the folder `inner` is `outer` or lies below it; both end in a separator.
+bool WithinFolder(const std::string& inner, const std::string& outer);
 
 }  // namespace lumavale::check

@@ -38,11 +38,6 @@ std::optional<PluginCopy> PluginAt(const std::string& path) {
   return PluginCopy{path, system::VersionOf(path)->fileVersion};
 }
 
-// Whether `inner` is `outer` or lies below it; both end in a separator.
-bool WithinFolder(const std::string& inner, const std::string& outer) {
-  return inner.size() >= outer.size() && SamePath(inner.substr(0, outer.size()), outer);
-}
-
 bool CanHoldTheRows(const std::string& path) { return SpansEveryRow(system::FileStart(path, kHeaderPage)); }
 
 // An executable that can hold the rows in `folder` itself, or empty.
@@ -56,7 +51,7 @@ std::string GameIn(const std::string& folder) {
 // A game of its own in a folder from `pluginFolder` up to, but not including,
 // `gameFolder`: a game there runs the plug-ins of this install, not the one above.
 std::string NearerGame(std::string pluginFolder, const std::string& gameFolder) {
-  for (; !pluginFolder.empty() && !SamePath(pluginFolder, gameFolder); pluginFolder = ParentOf(pluginFolder)) {
+  for (; !pluginFolder.empty() && !SamePlace(pluginFolder, gameFolder); pluginFolder = ParentOf(pluginFolder)) {
     std::string game = GameIn(pluginFolder);
     if (!game.empty()) return game;
   }
@@ -64,24 +59,16 @@ std::string NearerGame(std::string pluginFolder, const std::string& gameFolder) 
 }
 
 // The game's build as the plug-in's table names it, read from the header fields the
-// plug-in itself reads; empty when the header cannot be read or names no known build.
-std::string BuildOf(std::uint32_t base, const system::MemoryReader& read) {
+// plug-in itself reads; null when the header cannot be read or names no known build.
+const KnownHost* BuildOf(std::uint32_t base, const system::MemoryReader& read) {
   HostAddress entryKey = 0;
   const bool keyed =
       EntryKeyOf(base, [&](HostAddress address, std::uint8_t* bytes) { return read(address, 4, bytes); }, entryKey);
-  const KnownHost* known = keyed ? FindKnownHost(entryKey) : nullptr;
-  if (known == nullptr) return {};
-  std::string build = std::string("title ") + known->titleCode;
-  if (known->regionCode != 0) build += std::string(", region ") + known->regionCode;
-  build += ", version " + std::to_string(known->versionMajor) + "." + std::to_string(known->versionMinor);
-  if (known->setsRevision) {
-    build += "." + std::to_string(known->revisionMajor) + "." + std::to_string(known->revisionMinor);
-  }
-  return build;
+  return keyed ? FindKnownHost(entryKey) : nullptr;
 }
 
 void LookIntoGame(RunningGame& game) {
-  system::LookInto(game.id, [&](const std::vector<system::Module>& modules, const system::MemoryReader& read) {
+  game.error = system::LookInto(game.id, [&](const std::vector<system::Module>& modules, const system::MemoryReader& read) {
     game.state = RunningGame::State::kOpened;
     // The game's own image first: only the modules after it can be plug-ins.
     for (std::size_t i = 1; i < modules.size(); ++i) {
@@ -132,15 +119,15 @@ bool SettingsFile::Pattern() const {
   return given && name.find_first_of("*?") != std::string_view::npos;
 }
 
-SettingsFile FindSettingsFile(const char* given) {
+SettingsFile FindSettingsFile(const char* given, const std::string& checkFolder, bool programFolder) {
   SettingsFile file;
   file.given = given != nullptr;
   if (given == nullptr) {
     // The plug-in's own reckoning of where its settings lie, for a plug-in in this
     // program's folder; the path kept is the one the player sees.
-    file.folder = FolderOf(system::ProgramPath());
+    file.folder = checkFolder;
     file.path = file.folder + kSettingsFileName;
-    file.settingsPath = LocateSettingsFile();
+    file.settingsPath = programFolder ? LocateSettingsFile() : PathFor(file.path);
     if (file.TooLong()) return file;  // the plug-in reads nothing here
   } else {
     // A bare name would make the profile reads look in the Windows folder.
@@ -165,43 +152,38 @@ bool MostlyNul(std::string_view text) {
   return text.size() >= 4 && static_cast<std::size_t>(std::ranges::count(text, '\0')) * 4 >= text.size();
 }
 
-const char* NotSettingsText(std::string_view bytes, std::string_view text) {
+NotText NotSettingsText(std::string_view bytes, std::string_view text) {
   struct Mark {
     std::string_view start;
-    const char* what;
+    NotText what;
   };
   static constexpr Mark kMarks[] = {
-      {"MZ", "a program (it starts with \"MZ\")"},
-      {"PK\x03\x04", "an archive"},
-      {"Rar!", "an archive"},
-      {"7z\xBC\xAF", "an archive"},
-      {"\x1F\x8B", "an archive"},
-      {"\x89PNG", "a picture"},
-      {"\xFF\xD8\xFF", "a picture"},
-      {"GIF8", "a picture"},
+      {"MZ", NotText::kProgram},          {"PK\x03\x04", NotText::kArchive},  {"Rar!", NotText::kArchive},
+      {"7z\xBC\xAF", NotText::kArchive}, {"\x1F\x8B", NotText::kArchive},    {"\x89PNG", NotText::kPicture},
+      {"\xFF\xD8\xFF", NotText::kPicture}, {"GIF8", NotText::kPicture},
   };
   for (const Mark& mark : kMarks) {
     if (bytes.starts_with(mark.start)) return mark.what;
   }
-  if (MostlyNul(text)) return nullptr;  // said as UTF-16 without its mark
+  if (MostlyNul(text)) return NotText::kText;  // said as UTF-16 without its mark
   const std::string_view head = text.substr(0, 0x10000);
   const auto binary = std::ranges::count_if(head, [](char c) {
     const auto byte = static_cast<unsigned char>(c);
     return byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\v' && byte != '\f' && byte != '\r' &&
            byte != 0x1A && byte != 0x1B;
   });
-  return static_cast<std::size_t>(binary) * 4 > head.size() ? "a file of bytes that no text holds" : nullptr;
+  return static_cast<std::size_t>(binary) * 4 > head.size() ? NotText::kBytes : NotText::kText;
 }
 
 const FolderLook* Install::Find(const std::string& folder) const {
-  const auto seen = std::ranges::find_if(looks, [&](const FolderLook& look) { return SamePath(look.folder, folder); });
+  const auto seen = std::ranges::find_if(looks, [&](const FolderLook& look) { return SamePlace(look.folder, folder); });
   return seen == looks.end() ? nullptr : &*seen;
 }
 
 std::vector<std::string> Install::PluginFolders() const {
   std::vector<std::string> folders;
   const auto add = [&](const std::string& where) {
-    if (!where.empty() && std::ranges::none_of(folders, [&](const std::string& f) { return SamePath(f, where); })) {
+    if (!where.empty() && std::ranges::none_of(folders, [&](const std::string& f) { return SamePlace(f, where); })) {
       folders.push_back(where);
     }
   };
@@ -261,10 +243,6 @@ bool SpansEveryRow(std::string_view header) {
   });
 }
 
-std::string Named(const PluginCopy& copy) {
-  return copy.path.substr(FolderOf(copy.path).size()) + ", Lumavale " + copy.version;
-}
-
 std::string SettingsFileOf(const PluginCopy& copy) { return FolderOf(copy.path) + kSettingsFileName; }
 
 FolderLook LookIn(const std::string& folder) {
@@ -293,15 +271,32 @@ FolderLook LookIn(const std::string& folder) {
   return look;
 }
 
-std::vector<std::string> NamesNearSettings(const std::string& folder) {
+NearNames NamesNearSettings(const std::string& folder) {
   constexpr std::string_view kStem = "LumavaleSettings";
-  std::vector<std::string> near;
-  for (const std::string& name : system::FilesIn(folder).value_or(std::vector<std::string>{})) {
-    if (profile::SameName(name, kSettingsFileName)) continue;
-    if (StartsWithName(name, kStem) || NameDistance(name, kSettingsFileName) <= 2) near.push_back(name);
+  NearNames names;
+  const std::vector<std::string> files = system::FilesIn(folder).value_or(std::vector<std::string>{});
+  // The stems of the copies of the plug-in here: "Lumavale" for Lumavale.asi, and
+  // the plug-in's own name wherever it lies.
+  std::vector<std::string> stems{"Lumavale"};
+  for (const std::string& name : files) {
+    if (EndsWithName(name, ".asi") && IsThePlugIn(folder + name)) stems.push_back(name.substr(0, name.size() - 4));
   }
-  std::ranges::sort(near);
-  return near;
+  for (const std::string& name : files) {
+    if (profile::SameName(name, kSettingsFileName)) {
+      // Another letter case: the name itself, where it lies here, is the one read.
+      if (name != kSettingsFileName) names.twins.push_back(name);
+    } else if (std::ranges::any_of(stems, [&](const std::string& stem) { return profile::SameName(name, stem + ".ini"); })) {
+      names.afterPlugIn.push_back(name);
+    } else if (StartsWithName(name, kStem) || NameDistance(name, kSettingsFileName) <= 2) {
+      names.similar.push_back(name);
+    }
+  }
+  // One name alone in other letter case is the one read: only twins are named.
+  if (names.twins.size() == 1 && std::ranges::find(files, std::string(kSettingsFileName)) == files.end()) {
+    names.twins.clear();
+  }
+  for (auto* list : {&names.similar, &names.twins, &names.afterPlugIn}) std::ranges::sort(*list);
+  return names;
 }
 
 std::string SteamAppOf(const std::string& folder) {
@@ -360,6 +355,90 @@ std::vector<RunningGame> LookForGames(const std::vector<std::string>& pluginFold
     games.push_back(std::move(game));
   }
   return games;
+}
+
+std::vector<RunningGame> GamesWithThePlugIn() {
+  std::vector<RunningGame> games;
+  for (const system::Program& program : system::RunningPrograms()) {
+    if (!CanHoldTheRows(program.image)) continue;
+    RunningGame game;
+    game.id = program.id;
+    game.image = program.image;
+    LookIntoGame(game);
+    if (!game.loaded.empty()) games.push_back(std::move(game));
+  }
+  return games;
+}
+
+bool Survey::Checkable() const {
+  return !file.given || (!file.path.empty() && !file.Pattern() && file.bytes && notText == NotText::kText);
+}
+
+namespace {
+
+// The survey from `checkFolder`, as if the check lay there; from this program's own
+// folder, the plug-in's own reckoning of the settings path is used. At the top, where
+// no copy of the plug-in is near, the running games are asked where it is.
+Survey LookFrom(const char* given, std::string checkFolder, bool programFolder, bool top) {
+  Survey survey;
+  survey.underWine = system::UnderWine();
+  if (given != nullptr) survey.givenText = given;
+  if (given != nullptr) {
+    // A folder given is looked at as if the check lay in it.
+    std::string full = system::FullPath(given);
+    if (!full.empty() && system::KindOf(full) == system::Kind::kFolder) {
+      if (full.find_last_of("\\/") + 1 != full.size()) full += '\\';
+      survey.givenFolder = checkFolder = full;
+      for (const std::string& name : system::FilesIn(full).value_or(std::vector<std::string>{})) {
+        if (EndsWithName(name, ".ini")) survey.iniFiles.push_back(name);
+      }
+      std::ranges::sort(survey.iniFiles);
+      given = nullptr;
+      programFolder = false;
+    }
+  }
+  survey.checkFolder = checkFolder;
+  survey.file = FindSettingsFile(given, checkFolder, programFolder);
+  survey.profile = std::make_unique<profile::Profile>(survey.file.text);
+  if (survey.file.bytes) survey.notText = NotSettingsText(survey.file.text, survey.profile->Text());
+  if (!survey.Checkable()) return survey;
+  LoadSettings(survey.file.settingsPath);
+  survey.fileSettings = pluginSettings;
+  survey.install = LookForInstall(survey.file.folder, checkFolder);
+  survey.games = LookForGames(survey.install.PluginFolders());
+  if (!top || survey.file.folder.empty() || std::ranges::any_of(survey.install.looks, HoldsPlugIn)) return survey;
+  survey.gamesAnywhere = GamesWithThePlugIn();
+  for (const RunningGame& game : survey.gamesAnywhere) {
+    const std::string folder = FolderOf(game.loaded.back().path);
+    const bool seen = std::ranges::any_of(
+        survey.fromGames, [&](const Survey& other) { return SamePlace(other.checkFolder, folder); });
+    if (!seen) survey.fromGames.push_back(LookFrom(given, folder, false, false));
+  }
+  return survey;
+}
+
+}  // namespace
+
+Survey Look(const char* given) { return LookFrom(given, FolderOf(system::ProgramPath()), true, true); }
+
+bool SamePlace(const std::string& a, const std::string& b) {
+  if (const std::optional<bool> same = system::SameObject(a, b)) return *same;
+  const std::string folderA = FolderOf(a);
+  const std::string folderB = FolderOf(b);
+  // A file not there yet: its folder is asked instead, and the names compared.
+  if (!folderA.empty() && !folderB.empty() && folderA != a && folderB != b) {
+    if (const std::optional<bool> same = system::SameObject(folderA, folderB)) {
+      return *same && profile::SameName(std::string_view(a).substr(folderA.size()), std::string_view(b).substr(folderB.size()));
+    }
+  }
+  return profile::SameName(a, b);
+}
+
+bool WithinFolder(const std::string& inner, const std::string& outer) {
+  for (std::string folder = inner; !folder.empty(); folder = ParentOf(folder)) {
+    if (SamePlace(folder, outer)) return true;
+  }
+  return false;
 }
 
 }  // namespace lumavale::check

@@ -2,8 +2,9 @@
 // What is there, looked at through the check's door and nothing else: copies of the
 // plug-in and files named like it, files named nearly like the settings file, and the
 // running games with the copies each has loaded and the bytes its rows hold. Things
-// are known by what they are (version information, an image's span), never by a name
-// alone. The verdict decides what these facts mean; nothing here judges them.
+// are known by what they are (version information, an image's span, the object a path
+// names), never by a name alone. The verdict decides what these facts mean; nothing
+// here judges them.
 
 #include <cstdint>
 #include <cstdlib>
@@ -15,7 +16,9 @@
 #include <vector>
 
 #include "checker/paths.h"
+#include "checker/profile_text.h"
 #include "checker/system.h"
+#include "patching/host_identity.h"
 #include "patching/patch_set.h"
 #include "settings/settings.h"
 
@@ -47,24 +50,21 @@ struct SettingsFile {
   // A given name with * or ?: a pattern, which no file is called.
   bool Pattern() const;
 };
-SettingsFile FindSettingsFile(const char* given);
 
 // Mostly NUL bytes: UTF-16 saved without its byte order mark, or a damaged file. The
 // profile reads then find nothing in it.
 bool MostlyNul(std::string_view text);
 
 // What a file that is not settings text is, by its first bytes or by bytes no text
-// holds; null for text. `text` is the file as the profile reads decode it.
-const char* NotSettingsText(std::string_view bytes, std::string_view text);
+// holds. `text` is the file as the profile reads decode it.
+enum class NotText { kText, kProgram, kArchive, kPicture, kBytes };
+NotText NotSettingsText(std::string_view bytes, std::string_view text);
 
 // A file whose version information says it is this plug-in.
 struct PluginCopy {
   std::string path;
   std::string version;  // its FileVersion
 };
-
-// "zz_Lumavale.asi, Lumavale 1.1.0"
-std::string Named(const PluginCopy& copy);
 
 // The settings file a copy reads: the one in its own folder.
 std::string SettingsFileOf(const PluginCopy& copy);
@@ -92,9 +92,19 @@ struct FolderLook {
 };
 FolderLook LookIn(const std::string& folder);
 
-// The files in `folder` whose names are near the settings file's, as Windows' hidden
-// extensions and copies make them ("LumavaleSettings.ini.txt", "LumavaleSettings (1).ini").
-std::vector<std::string> NamesNearSettings(const std::string& folder);
+// The names in a folder that a player may take for the settings file, but which the
+// plug-in does not read.
+struct NearNames {
+  // Near its name, as Windows' hidden extensions and copies make them
+  // ("LumavaleSettings.ini.txt", "LumavaleSettings (1).ini").
+  std::vector<std::string> similar;
+  // Its name in other letter case, on a disk that tells them apart; the one the
+  // plug-in reads is the name itself, where it lies there.
+  std::vector<std::string> twins;
+  // Named after a copy of the plug-in, as many plug-ins name theirs ("Lumavale.ini").
+  std::vector<std::string> afterPlugIn;
+};
+NearNames NamesNearSettings(const std::string& folder);
 
 // The copies of the plug-in seen from both ends: the folder of the file asked about and
 // this program's own. From each end, the copies there or, where it holds none, in the
@@ -138,18 +148,51 @@ struct RunningGame {
   std::uint32_t id = 0;
   std::string image;                 // the game's executable
   std::string nearer;                // kOtherInstall: the executable nearer the plug-in
+  std::uint32_t error = 0;           // kClosed: why, as the system numbers it
   std::vector<PluginCopy> loaded;    // the copies of the plug-in it has loaded, in load order
   std::vector<std::string> otherAsi; // the other ".asi" files it has loaded
   std::string lookalike;             // among them, one called like the plug-in; empty if none
   // Each row's bytes (little-endian, the row's width), in table order; none where
   // they could not be read.
   std::vector<std::optional<std::uint32_t>> rows;
-  std::string build;                 // the build the plug-in's table names; empty if none
+  const KnownHost* build = nullptr;  // the build the plug-in's table names; null if none
 };
 
 // The games of a plug-in in any of `pluginFolders` (each ending in a separator). A
 // program that is not such a game is never opened; a game only to read its module
 // list, the header fields the plug-in reads for the host key, and the rows.
 std::vector<RunningGame> LookForGames(const std::vector<std::string>& pluginFolders);
+
+// Every running game, wherever it was started from, that has loaded a copy of the
+// plug-in; other programs are never opened, and games without a copy are left out.
+std::vector<RunningGame> GamesWithThePlugIn();
+
+// All the check looks at, from one folder: the settings file asked about, the install
+// around it and its running games.
+struct Survey {
+  SettingsFile file;
+  std::string checkFolder;  // where the check looks from, as if it lay there
+  std::string givenText;    // the file or folder given, as written
+  std::string givenFolder;  // a folder given in place of a file: the check looks from there
+  std::vector<std::string> iniFiles;  // the .ini files in a folder given
+  std::unique_ptr<profile::Profile> profile;  // the file's text as the reads decode it
+  NotText notText = NotText::kText;
+  PluginSettings fileSettings{};  // what the plug-in makes of the file
+  Install install;
+  std::vector<RunningGame> games;
+  bool underWine = false;
+  // Where no copy of the plug-in lies beside the file or the check: each running game
+  // that has loaded one, looked at from beside the copy it loaded last.
+  std::vector<RunningGame> gamesAnywhere;
+  std::vector<Survey> fromGames;
+
+  // The file given could be read and is settings text, or none was given: there is
+  // an install to look at.
+  bool Checkable() const;
+};
+
+// Looks at the file `given` (UTF-8; null: the one beside this program) from this
+// program's folder.
+Survey Look(const char* given);
 
 }  // namespace lumavale::check

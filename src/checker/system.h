@@ -47,6 +47,11 @@ std::string FileStart(const std::string& path, std::size_t size);
 // separator), in no particular order; none when the folder cannot be listed.
 std::optional<std::vector<std::string>> FilesIn(const std::string& folder);
 
+// Whether two paths name the same file or folder: the same volume serial number and
+// file index (GetFileInformationByHandle). None where either cannot be opened to ask,
+// as a path that names nothing.
+std::optional<bool> SameObject(const std::string& a, const std::string& b);
+
 // A file's version information, as VERSION.dll reads it from the file on disk (the
 // file is neither loaded nor run): its first string table's values. None when it has
 // none, or it cannot be read.
@@ -80,13 +85,17 @@ using MemoryReader = std::function<bool(std::uint32_t address, std::uint32_t siz
 
 // Opens the program `id` for reading only (PROCESS_QUERY_LIMITED_INFORMATION and
 // PROCESS_VM_READ), hands `look` its modules (its own image first) and a reader of its
-// memory, and closes it again. False, with `look` not called, when it cannot be opened.
-bool LookInto(std::uint32_t id,
-              const std::function<void(const std::vector<Module>& modules, const MemoryReader& read)>& look);
+// memory, and closes it again. 0 when it did; else, with `look` not called, the
+// system's error number from opening it or from listing its modules.
+std::uint32_t LookInto(std::uint32_t id,
+                       const std::function<void(const std::vector<Module>& modules, const MemoryReader& read)>& look);
 
 // Whether this program runs under Wine (its ntdll says so), where it sees only the
 // programs of its own Wine prefix.
 bool UnderWine();
+
+// The user's interface language, as Windows numbers languages (GetUserDefaultUILanguage).
+std::uint16_t UserLanguage();
 
 // Text in the ANSI code page, as UTF-8: how the profile reads take a file's bytes.
 std::string FromAnsi(std::string_view text);

@@ -196,6 +196,27 @@ std::optional<std::vector<std::string>> FilesIn(const std::string& folder) {
   return names;
 }
 
+std::optional<bool> SameObject(const std::string& a, const std::string& b) {
+  // The volume and the file index: what the system says a path names, whatever its
+  // drive letter, links, short names or letter case. Folders open only with backup
+  // semantics; asking needs no access to the contents.
+  const auto identity = [](const std::string& path) -> std::optional<std::pair<DWORD, ULONGLONG>> {
+    const HANDLE handle = CreateFileW(ForFiles(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
+    BY_HANDLE_FILE_INFORMATION information{};
+    const bool known = GetFileInformationByHandle(handle, &information) != FALSE;
+    CloseHandle(handle);
+    if (!known) return std::nullopt;
+    return std::pair{information.dwVolumeSerialNumber,
+                     (ULONGLONG{information.nFileIndexHigh} << 32) | information.nFileIndexLow};
+  };
+  const auto first = identity(a);
+  const auto second = first ? identity(b) : std::nullopt;
+  if (!second) return std::nullopt;
+  return *first == *second;
+}
+
 std::optional<Version> VersionOf(const std::string& path) {
   const std::wstring file = ForFiles(path);
   DWORD ignored = 0;
@@ -243,14 +264,15 @@ std::vector<Program> RunningPrograms() {
   return programs;
 }
 
-bool LookInto(std::uint32_t id,
-              const std::function<void(const std::vector<Module>& modules, const MemoryReader& read)>& look) {
+std::uint32_t LookInto(std::uint32_t id,
+                       const std::function<void(const std::vector<Module>& modules, const MemoryReader& read)>& look) {
   const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_VM_READ, FALSE, id);
-  if (process == nullptr) return false;
+  if (process == nullptr) return GetLastError() != 0 ? GetLastError() : ERROR_ACCESS_DENIED;
   std::vector<HMODULE> handles(1024);
   DWORD bytes = 0;
   const DWORD room = static_cast<DWORD>(handles.size()) * DWORD{sizeof(HMODULE)};
   const bool listed = K32EnumProcessModules(process, handles.data(), room, &bytes) != FALSE;
+  const DWORD error = listed ? 0 : GetLastError() != 0 ? GetLastError() : ERROR_PARTIAL_COPY;
   if (listed) {
     handles.resize(std::min<std::size_t>(handles.size(), bytes / sizeof(HMODULE)));
     std::vector<Module> modules;
@@ -268,13 +290,15 @@ bool LookInto(std::uint32_t id,
     });
   }
   CloseHandle(process);
-  return listed;
+  return error;
 }
 
 bool UnderWine() {
   const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
   return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
+
+std::uint16_t UserLanguage() { return GetUserDefaultUILanguage(); }
 
 std::string FromAnsi(std::string_view text) {
   if (text.empty()) return {};

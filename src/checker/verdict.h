@@ -2,8 +2,9 @@
 // What the facts mean. Which copy reads the file asked about; for a running game, what
 // the copies it has loaded write, each from its own settings file as it is now, in load
 // order, through the plug-in's own settings code, held against what the game holds;
-// and the findings: each a value with its kind, its place and its message, which the
-// report lays out with the rest.
+// and the whole report as data: the verdict first, the lines that show what the
+// plug-in makes of the file, and the findings. Nothing here is worded: every line is a
+// phrase, said in the player's language only when it is printed.
 
 #include <cstddef>
 #include <cstdint>
@@ -11,11 +12,17 @@
 #include <string>
 #include <vector>
 
-#include "checker/line_warnings.h"
+#include "checker/finding.h"
+#include "checker/phrase.h"
 #include "checker/survey.h"
 #include "settings/settings.h"
 
 namespace lumavale::check {
+
+// Exit statuses.
+inline constexpr int kStatusClean = 0;       // no warning
+inline constexpr int kStatusWarnings = 1;    // at least one warning
+inline constexpr int kStatusUnreadable = 2;  // the file given cannot be read
 
 // One row of a running game.
 struct RowVerdict {
@@ -46,44 +53,36 @@ struct GameVerdict {
 // `game` must have been opened. `shownFile` is the settings file the player asked about.
 GameVerdict Judge(const RunningGame& game, const std::string& shownFile);
 
-// Which copy of the plug-in would read settings for the file asked about: one beside
-// it, else one near it, else one beside this program.
-struct Reading {
-  const FolderLook* plugin = nullptr;  // where that copy lies; null when no copy is known
-  std::string readFile;                // the settings file it reads; empty with none
-  bool fileIsRead = false;             // the file asked about is that one (or no folder is known)
-  // Where the plug-in that reads the file lies, or the file's own folder when none is known.
-  std::string PluginFolder(const SettingsFile& file) const;
-};
-Reading WhoReads(const SettingsFile& file, const Install& install);
-
-// What the findings are made from.
-struct Facts {
-  const SettingsFile& file;
-  const Install& install;
-  const Reading& reading;
-  const std::vector<RunningGame>& games;
+// A line of the report: what it says, and where the layout puts it.
+struct Said {
+  enum class Style {
+    kLine,     // at the margin
+    kParagraph,  // at the margin, a blank line after it
+    kNote,     // indented by two
+    kDetail,   // indented by four
+    kEffect,   // "-> ", indented by six
+    kTable,    // indented by two, never wrapped, `column` in the table's second column
+    kHeading,  // after a blank line
+  };
+  Style style = Style::kLine;
+  Phrase phrase;
+  Phrase column;
 };
 
-// "C:\Games\Host\game.exe", with its process where one executable runs twice.
-std::string GameLabel(const Facts& facts, const RunningGame& game);
-// Where values come from: "this file", another settings file, or the defaults where
-// no settings file lies at `path`.
-std::string Source(const Facts& facts, const std::string& path);
+// The whole report, as data.
+struct Verdict {
+  Phrase headline;                // whether the plug-in is working in the running game
+  std::vector<Said> said;         // what the plug-in makes of the file, and the games
+  std::vector<Finding> findings;  // the file's first, then the lines'
+  std::uint32_t hiddenLines = 0;  // lines with problems beyond those shown
+  bool stillStarts = false;       // the findings are about the files, and a plug-in exists
+  Phrase clean;                   // what is said where there is no finding
+  std::vector<Verdict> parts;     // each looked at from beside a copy a game has loaded
+  std::vector<Said> after;        // said last
+  int status = kStatusClean;
+  bool stopped = false;           // the file given cannot be checked: `said` says why
+};
 
-// Why the file asked about cannot be read ("it does not exist"); empty when it was read.
-std::string WhyUnreadable(const SettingsFile& file);
-
-// Findings about the file itself: a path too long, a settings file beside this program
-// that cannot be read or is no settings text (`notText`), or text as the reads decode
-// it (`decoded`) that is mostly NUL bytes.
-std::vector<Warning> JudgeFile(const SettingsFile& file, std::string_view decoded, const char* notText,
-                               const PluginSettings& fileSettings);
-// Findings about where it lies against the copies of the plug-in: its name, copies and
-// files called like the plug-in, no copy beside it, names near its own, other settings
-// files near it.
-std::vector<Warning> JudgePlace(const Facts& facts);
-// Findings about one running game of the install that could be looked into.
-std::vector<Warning> JudgeGame(const Facts& facts, const RunningGame& game, const GameVerdict& verdict);
+Verdict Judge(const Survey& survey);
 
 }  // namespace lumavale::check

@@ -1,46 +1,51 @@
 #pragma once
-// Words for the rows and counts that both the verdict's findings and the report use.
+// The words layer: phrases said in the player's language, from that language's
+// catalog, English where it has no translation. It knows nothing of what is judged.
 
 #include <cstddef>
 #include <cstdint>
-#include <iterator>
 #include <string>
+#include <string_view>
 #include <vector>
 
-#include "patching/patch_set.h"
+#include "checker/catalog.h"
+#include "checker/phrase.h"
 
 namespace lumavale::check {
 
-inline std::string Hex(std::uint32_t value, int digits) {
-  std::string text;
-  for (int i = digits - 1; i >= 0; --i) text += "0123456789ABCDEF"[(value >> (4 * i)) & 0xF];
-  return text;
-}
+// A path in said text lies between these marks: a line is never broken inside one,
+// and the layout takes the marks out.
+inline constexpr char kPathStart = '\x02';
+inline constexpr char kPathEnd = '\x03';
 
-// "01" or "CD CC 4C 3F": a row's bytes in memory order.
-inline std::string BytesText(const PatchEntry& entry, std::uint32_t value) {
-  std::string text;
-  for (std::uint32_t i = 0; i < entry.width; ++i) text += (i == 0 ? "" : " ") + Hex(value >> (8 * i), 2);
-  return text;
-}
+// The codes --language takes, English first.
+std::vector<std::string> LanguageCodes();
 
-// "row 2 (0x00726CEA)"
-inline std::string RowName(std::size_t index) {
-  return "row " + std::to_string(index + 1) + " (0x" + Hex(kPatchSet[index].address, 8) + ")";
-}
+// The language of a Windows language id (GetUserDefaultUILanguage): by its primary
+// language, so any Portuguese is "pt-BR" and any Chinese "zh-CN"; English where there
+// is no catalog.
+std::string LanguageOfWindows(std::uint16_t languageId);
 
-// "row 1 (0x...) and row 4 (0x...)"
-inline std::string RowNames(const std::vector<std::size_t>& rows) {
-  std::string names;
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    names += (i == 0 ? "" : i + 1 == rows.size() ? " and " : ", ") + RowName(rows[i]);
-  }
-  return names;
-}
+class Words {
+ public:
+  // `code` is one of LanguageCodes(); any other says English.
+  explicit Words(std::string_view code);
 
-// "2 warnings"
-inline std::string Plural(std::size_t count, const char* one, const char* many) {
-  return std::to_string(count) + " " + (count == 1 ? one : many);
-}
+  const std::string& Code() const { return code; }
+
+  // The phrase in this language, UTF-8.
+  std::string Say(const Phrase& phrase) const;
+
+ private:
+  // The message in this language, for the count `n` where it has plural forms.
+  const std::string& Message(Msg id, std::uint64_t n) const;
+
+  std::string code;
+  catalog::File english;
+  catalog::File translated;
+  // By message id: the index of its entry in each file, or none.
+  std::vector<const catalog::Entry*> englishOf;
+  std::vector<const catalog::Entry*> translationOf;
+};
 
 }  // namespace lumavale::check

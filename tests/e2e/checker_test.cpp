@@ -260,7 +260,7 @@ INSTANTIATE_TEST_SUITE_P(Files, CheckerCases, ::testing::ValuesIn(std::vector<Ch
     InScripts("TextAfterNumber", "[Lumavale]\r\nAmountInFrontend=0.5 ; softer\r\n", 1,
               {"  Line 2: AmountInFrontend=0.5 ; softer\n", "row 2  @2 := 00 00 00 3F      (AmountInFrontend)\n"}),
     InScripts("NegativeAndHugeAmounts", "[Lumavale]\r\nAmountInFrontend=-1\r\nAmountInGameplay=1e39\r\n", 1,
-              {"An amount is meant to be 0 or more.\n", "reads it as infinity.\n",
+              {"An amount must be 0 or more.\n", "reads it as infinity.\n",
                "row 3  @3 := 00 00 80 7F      (AmountInGameplay)\n"}),
     // The settings in the game folder while the plug-in and the check are in scripts.
     {"SettingsInGameFolderFromScripts", Place::kGame, kAllKeys, Place::kScripts, Place::kScripts, "", 1,
@@ -301,7 +301,7 @@ INSTANTIATE_TEST_SUITE_P(Files, CheckerCases, ::testing::ValuesIn(std::vector<Ch
       c.pluginName = "zz_Lumavale.asi";
       return c;
     }(),
-    InScripts("LauncherRunningIsNotTheGame", kAllKeys, 0, {"No game of this install is running", "from @scripts\\ or a folder above"},
+    InScripts("LauncherRunningIsNotTheGame", kAllKeys, 0, {"No game is running from @scripts\\ or a folder above it"},
               Game::kLauncher),
     InScripts("TwoCopiesLoaded", kAllKeys, 1,
               {"has loaded 2 copies of the plug-in, in this order", "Lumavale is active in the running game"},
@@ -355,7 +355,7 @@ INSTANTIATE_TEST_SUITE_P(Files, CheckerCases, ::testing::ValuesIn(std::vector<Ch
      Game::kWithPlugin},
     [] {
       CheckCase c = InScripts("GameInAnotherWinePrefix", kAllKeys, 0,
-                              {"No game of this install is running", "sees only the programs of its own Wine prefix"},
+                              {"No game is running from", "sees only the programs of its own Wine prefix"},
                               Game::kWithPlugin);
       c.otherPrefix = true;
       return c;

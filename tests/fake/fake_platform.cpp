@@ -104,6 +104,30 @@ HostAddress HostImageBase() {
 }  // namespace platform
 
 namespace check::system {
+namespace {
+
+// The path of the object `path` names, where an alias leads elsewhere (a drive letter
+// mapped onto a folder, a link): the longest alias that begins it is put in place.
+std::string Real(const std::string& path) {
+  std::size_t longest = 0;
+  std::string target;
+  for (const auto& [alias, real] : fake::State().aliases) {
+    if (alias.size() > longest && path.size() >= alias.size() && profile::SameName(path.substr(0, alias.size()), alias)) {
+      longest = alias.size();
+      target = real;
+    }
+  }
+  return longest == 0 ? path : target + path.substr(longest);
+}
+
+// An entry of `map` by the path as written, or else by the object it names.
+template <typename Map>
+auto Find(Map& map, const std::string& path) {
+  const auto found = map.find(path);
+  return found != map.end() ? found : map.find(Real(path));
+}
+
+}  // namespace
 
 std::string ProgramPath() { return fake::State().moduleFileName; }
 
@@ -116,13 +140,15 @@ std::string FullPath(const std::string& path) {
 
 Kind KindOf(const std::string& path) {
   const fake::Platform& state = fake::State();
-  if (state.files.contains(path) || state.existingFiles.contains(path)) return Kind::kFile;
-  const auto other = state.otherThings.find(path);
+  if (Find(state.files, path) != state.files.end() || Find(state.existingFiles, path) != state.existingFiles.end()) {
+    return Kind::kFile;
+  }
+  const auto other = Find(state.otherThings, path);
   return other == state.otherThings.end() ? Kind::kNothing : other->second;
 }
 
 Read ReadWholeFile(const std::string& path, char** bytes, std::size_t* size, std::uint32_t* error) {
-  const auto found = fake::State().files.find(path);
+  const auto found = Find(fake::State().files, path);
   if (found == fake::State().files.end()) {
     *error = 2;
     return Read::kCannotOpen;
@@ -135,13 +161,14 @@ Read ReadWholeFile(const std::string& path, char** bytes, std::size_t* size, std
 }
 
 std::string FileStart(const std::string& path, std::size_t size) {
-  const auto found = fake::State().files.find(path);
+  const auto found = Find(fake::State().files, path);
   return found == fake::State().files.end() ? std::string() : found->second.substr(0, size);
 }
 
-std::optional<std::vector<std::string>> FilesIn(const std::string& folder) {
+std::optional<std::vector<std::string>> FilesIn(const std::string& path) {
   const fake::Platform& state = fake::State();
-  if (KindOf(folder) == Kind::kUnreachable) return std::nullopt;
+  if (KindOf(path) == Kind::kUnreachable) return std::nullopt;
+  const std::string folder = Real(path);
   std::vector<std::string> names;
   const auto add = [&](const std::string& path) {
     if (path.starts_with(folder) && path.find_first_of("\\/", folder.size()) == std::string::npos) {
@@ -154,7 +181,7 @@ std::optional<std::vector<std::string>> FilesIn(const std::string& folder) {
 }
 
 std::optional<Version> VersionOf(const std::string& path) {
-  const auto found = fake::State().versions.find(path);
+  const auto found = Find(fake::State().versions, path);
   if (found == fake::State().versions.end()) return std::nullopt;
   return found->second;
 }
@@ -165,11 +192,12 @@ std::vector<Program> RunningPrograms() {
   return programs;
 }
 
-bool LookInto(std::uint32_t id,
-              const std::function<void(const std::vector<Module>& modules, const MemoryReader& read)>& look) {
+std::uint32_t LookInto(std::uint32_t id,
+                       const std::function<void(const std::vector<Module>& modules, const MemoryReader& read)>& look) {
   fake::Platform& state = fake::State();
   const auto program = std::ranges::find(state.programs, id, &fake::Program::id);
-  if (program == state.programs.end() || program->denied) return false;
+  if (program == state.programs.end()) return 87;  // ERROR_INVALID_PARAMETER: no such process
+  if (program->denied != 0) return program->denied;
   state.opened.push_back(id);
   look(program->modules, [&](std::uint32_t address, std::uint32_t size, std::uint8_t* bytes) {
     state.programReads.emplace_back(address, size);
@@ -180,10 +208,35 @@ bool LookInto(std::uint32_t id,
     }
     return true;
   });
-  return true;
+  return 0;
 }
 
 bool UnderWine() { return fake::State().underWine; }
+
+std::uint16_t UserLanguage() { return fake::State().userLanguage; }
+
+std::optional<bool> SameObject(const std::string& a, const std::string& b) {
+  const auto object = [](const std::string& written) -> std::optional<std::string> {
+    const fake::Platform& state = fake::State();
+    std::string path = Real(written);
+    // A path that names nothing cannot be opened to ask.
+    const std::string below = path.ends_with("\\") ? path : path + "\\";
+    const auto under = [&](const std::string& file) { return file.starts_with(below); };
+    if (KindOf(path) == Kind::kNothing && std::ranges::none_of(state.existingFiles, under) &&
+        std::ranges::none_of(state.files, [&](const auto& file) { return under(file.first); })) {
+      return std::nullopt;
+    }
+    if (path.ends_with("\\")) path.pop_back();
+    // Names differ in case only on a disk that tells them apart.
+    if (!state.caseSensitive) std::ranges::transform(path, path.begin(), profile::Lower);
+    return path;
+  };
+  if (fake::State().identityUnknown) return std::nullopt;
+  const auto first = object(a);
+  const auto second = object(b);
+  if (!first || !second) return std::nullopt;
+  return *first == *second;
+}
 
 // Windows-1252, a Western Windows' ANSI code page.
 std::string FromAnsi(std::string_view text) {

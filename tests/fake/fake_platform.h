@@ -30,7 +30,7 @@ struct Program {
   std::string image;
   std::vector<check::system::Module> modules;  // its own image first
   std::map<std::uint32_t, std::uint8_t> memory;  // the bytes that can be read
-  bool denied = false;  // it cannot be opened for reading
+  std::uint32_t denied = 0;  // why it cannot be opened for reading (a system error); 0: it can
 };
 
 struct Platform {
@@ -56,6 +56,11 @@ struct Platform {
   bool underWine = false;
   std::vector<Program> programs{};
   std::map<std::string, check::system::Version> versions{};  // files' version information
+  // Paths that name the same object as another: "D:\\Game\\" for "Z:\\lib\\Game\\", and all below.
+  std::map<std::string, std::string> aliases{};
+  bool caseSensitive = false;    // the disk tells names apart by letter case
+  bool identityUnknown = false;  // no path can be asked what it names
+  std::uint16_t userLanguage = 0x0409;
 
   // What happened, in order.
   std::vector<std::string> profileReads{};  // "section/key@file", and " (wide)" for a wide read

@@ -66,9 +66,9 @@ const std::string kAllKeys =
 // The message of the one warning that a file's lines alone give.
 std::string OnlyMessage(const std::string& text) {
   const profile::Profile profile(text);
-  const std::vector<Warning> warnings = CheckLines(profile).shown;
+  const std::vector<Finding> warnings = CheckLines(profile).shown;
   EXPECT_EQ(warnings.size(), 1u) << text;
-  return warnings.empty() ? "" : warnings[0].message;
+  return warnings.empty() ? "" : Words("en").Say(warnings[0].message);
 }
 
 std::string Main(const std::string& line) { return "[Lumavale]\n" + line + "\n"; }
@@ -125,7 +125,7 @@ INSTANTIATE_TEST_SUITE_P(Lines, WarningCases, ::testing::ValuesIn(std::vector<Wa
     {"SwappedLetters", Other("Fgo=1"), {{2, kUnknownKey, "Fog=1"}}},
     {"ShortenedKey", Other("RemoveSky=1"), {{2, kUnknownKey, "RemoveSkyTextures=1"}}},
     {"MisspeltKeyOfOtherSection", Main("Fogg=1"), {{2, kUnknownKey, "Fog=1 under [Other]"}}},
-    {"KeyWithNoLikelyMatch", Main("Brightness=3"), {{2, kUnknownKey, "in [Other]: Fog, RemoveSkyTextures"}}},
+    {"KeyWithNoLikelyMatch", Main("Brightness=3"), {{2, kUnknownKey, "In [Other]: Fog, RemoveSkyTextures"}}},
     {"MisspeltSection", "[Lumavalle]\nEnabled=0\nAmountInGameplay=2\n", {{1, kUnknownSection, "[Lumavale]"}}},
     {"UnknownSection", "[Graphics]\nFog=1\n", {{1, kUnknownSection, "[Lumavale] and [Other]"}}},
     {"KeyInWrongSection", Main("Fog=1"), {{2, kKeyInOtherSection, "under [Other]"}}},

@@ -1,8 +1,10 @@
 #include "checker/report.h"
+#include "checker/paths.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <set>
 #include <sstream>
@@ -159,6 +161,7 @@ struct FileCase {
   std::string program = kCheckInScripts;      // where the check lies
   std::map<std::string, system::Version> versions = {};  // besides the plug-in's at every .asi
   bool underWine = false;
+  std::function<void(fake::Platform&)> setUp = {};  // anything else of the world
 };
 
 void PrintTo(const FileCase& c, std::ostream* os) { *os << c.name; }
@@ -175,6 +178,7 @@ TEST_P(FileCases, StatusWarningsAndReport) {
     if (file.ends_with(".asi")) fake::State().versions[file] = fake::kPluginVersion;
   }
   for (const auto& [file, version] : c.versions) fake::State().versions[file] = version;
+  if (c.setUp) c.setUp(fake::State());
   // A game's executable spans every row; any other program's is of ordinary size.
   for (const fake::Program& program : c.programs) {
     fake::State().files.try_emplace(program.image, PeHeader(program.image.ends_with(kGameName) ? 0xC00000 : 0x10000));
@@ -183,6 +187,16 @@ TEST_P(FileCases, StatusWarningsAndReport) {
 
   EXPECT_EQ(report.status, c.status) << report.text;
   EXPECT_EQ(FileProblems(report), c.problems) << report.text;
+  // The verdict first: whether the plug-in works, or why the check cannot tell.
+  const std::string first = report.text.substr(report.text.find("\n\n") + 2);
+  EXPECT_TRUE(c.status == kStatusUnreadable || first.starts_with("Lumavale is ") ||
+              first.starts_with("The check cannot tell")) << report.text;
+  // A path a player may copy is never broken across lines.
+  for (const std::string& path : {c.argument, c.program.substr(0, c.program.rfind('\\') + 1)}) {
+    if (path.find('\\') != std::string::npos && Shows(report.text, path)) {
+      EXPECT_NE(report.text.find(path), std::string::npos) << path << "\n" << report.text;
+    }
+  }
   for (const std::string& part : c.shows) EXPECT_TRUE(Shows(report.text, part)) << part << "\n" << report.text;
   for (const std::string& part : c.hides) EXPECT_FALSE(Shows(report.text, part)) << part << "\n" << report.text;
   if (c.readsFrom != "-") {
@@ -195,7 +209,7 @@ TEST_P(FileCases, StatusWarningsAndReport) {
   // rows' bytes and the header fields for the host key are read from it.
   for (const std::uint32_t id : fake::State().opened) {
     const std::string& image = c.programs[id - 1].image;
-    EXPECT_TRUE(image == kGame + kGameName || image == kScripts + kGameName) << image;
+    EXPECT_TRUE(SamePlace(image, kGame + kGameName) || SamePlace(image, kScripts + kGameName)) << image;
   }
   for (const auto& [address, size] : fake::State().programReads) {
     const bool row = std::ranges::any_of(kLumavaleRows, [&](const LumavaleRow& r) {
@@ -247,6 +261,7 @@ const PluginSettings kBothFiles{true, 0.7f, 1.25f, true, false};
 const std::string kMods = kGame + "mods\\lighting\\";  // two folders below the game
 const std::string kOtherGame = "C:\\lib\\";        // a game whose folder holds another install
 const std::string kSteam = "Z:\\home\\deck\\Steam\\steamapps\\";  // a Steam library under Wine
+const std::string kSpaced = "C:\\Program Files (x86)\\Steam\\steamapps\\common\\A Game With A Long Name\\scripts\\";
 
 // A file that the plug-in reads with a warning for every one of its lines.
 std::string ManyProblemLines(std::size_t count) {
@@ -291,9 +306,9 @@ INSTANTIATE_TEST_SUITE_P(Files, FileCases, ::testing::ValuesIn(std::vector<FileC
     {"ScriptsWhilePlugInInGameFolder", kInScripts, kFogOnInScripts, {kAsiInGame}, kStatusWarnings,
      {Problem::kNoPluginBeside}, {"into " + kGame}},
     {"SecondFileInParent", kInScripts, kFogOnInScripts, {kAsiInScripts, kInGame}, kStatusWarnings,
-     {Problem::kNeighbourSettings}, {"delete the other", "which is this one"}},
+     {Problem::kNeighbourSettings}, {"the plug-in reads no other", "which is this one"}},
     {"SecondFileInScripts", kInGame, {{kInGame, kFogOn}}, {kAsiInGame, kInScripts}, kStatusWarnings,
-     {Problem::kNeighbourSettings}, {"delete the other"}},
+     {Problem::kNeighbourSettings}, {"the plug-in reads no other"}},
     {"PlugInAndItsFileInScripts", kInGame, {{kInGame, ""}}, {kAsiInScripts, kInScripts}, kStatusWarnings,
      {Problem::kNoPluginBeside}, {"Copy this file over " + kInScripts, "with the settings file it reads, " + kInScripts}},
     {"DroppedFromElsewhereOnTheCheckBesideThePlugIn", kDropped, {{kDropped, kFogOn}, {kInScripts, ""}},
@@ -313,8 +328,14 @@ INSTANTIATE_TEST_SUITE_P(Files, FileCases, ::testing::ValuesIn(std::vector<FileC
      {"Cannot read the file C:\\nowhere\\LumavaleSettings.ini: it does not exist"}, {":="}, ""},
     {"MissingFileWithPathTooLongSaysBoth", kLongFolder + kSettingsName, {}, {}, kStatusUnreadable,
      {Problem::kPathTooLong}, {"it does not exist", "longer than the plug-in can handle"}},
-    {"DroppedFolderSaysSo", kInScripts, {}, {}, kStatusUnreadable, {}, {"it is a folder, not a file"}, {}, "-",
-     {}, {{kInScripts, Kind::kFolder}}},
+    // A folder given is checked as if the check lay in it.
+    {"DroppedFolderIsCheckedAsTheFolder", "C:\\Games\\Host\\scripts", kFogOnInScripts, {kAsiInScripts}, kStatusClean,
+     {}, {kScripts + " is a folder", "Settings file: " + kInScripts + "\n", "@4 := 01"}, {}, kInScripts, {},
+     {{"C:\\Games\\Host\\scripts", Kind::kFolder}}},
+    {"DroppedFolderWithoutTheFileSaysWhatItHolds", "C:\\Downloads", {{"C:\\Downloads\\Lumavale.ini", kFogOn}}, {},
+     kStatusWarnings, {Problem::kNoPluginBeside, Problem::kNamedAfterPlugIn},
+     {"The .ini files in it: Lumavale.ini", "C:\\Downloads\\Lumavale.ini is not read"}, {}, "-", {},
+     {{"C:\\Downloads", Kind::kFolder}}},
     {"FolderItMayNotReadSaysSo", kInScripts, {}, {}, kStatusUnreadable, {},
      {"Windows does not let this check read it (access denied)"}, {"link"}, "-", {}, {{kInScripts, Kind::kDenied}}},
     {"PatternIsNoFile", "*.ini", {}, {}, kStatusUnreadable, {}, {kScripts + "*.ini: it is a pattern, not a file"},
@@ -333,7 +354,7 @@ INSTANTIATE_TEST_SUITE_P(Files, FileCases, ::testing::ValuesIn(std::vector<FileC
      {Problem::kNeighbourSettings}, {"Move that file into"}},
     {"ProgramPathTooLongForThePlugIn", "", {}, {"C:\\" + std::string(250, 'd') + "\\Lumavale.asi"}, kStatusWarnings,
      {Problem::kPathTooLong}, {"@3 := 00 00 A0 3F", "Settings file: cannot be read from this folder\n",
-     "Plug-in: Lumavale.asi, Lumavale 1.2.0\n", "No game of this install is running"}, {"Settings file: none"}, "",
+     "Plug-in: Lumavale.asi, Lumavale 1.2.0\n", "No game is running from"}, {"Settings file: none"}, "",
      {}, {}, "C:\\" + std::string(250, 'd') + "\\LumavaleCheck.exe"},
     {"NamesNearTheRealOne", "", {{kScripts + "LumavaleSettings.ini.txt", kFogOn}},
      {kAsiInScripts, kScripts + "LumavaleSettings (1).ini"}, kStatusWarnings, {Problem::kNearName, Problem::kNearName},
@@ -383,16 +404,16 @@ INSTANTIATE_TEST_SUITE_P(Files, FileCases, ::testing::ValuesIn(std::vector<FileC
      {Problem::kNotLoaded}, {"The ASI loader works: the running game has loaded " + kGame + "Other.asi"},
      {"Install an ASI loader"}, "-", {Game(kGame, {kGame + "Other.asi"}, kDefaultsFogOn)}},
     {"RunningGameThatCannotBeOpenedIsSaidSo", "", kFogOnInScripts, {kAsiInScripts}, kStatusClean, {},
-     {"The game is running (" + kGame + kGameName + "), but Windows does not let this check look into it, "
-      "most likely because the game runs as administrator. Run LumavaleCheck.exe as administrator too"},
+     {"The game is running (" + kGame + kGameName + "), but Windows does not let this check look into it "
+      "(access denied). Most likely the game runs as administrator. Run LumavaleCheck.exe as administrator too"},
      {"No game is running"}, "-",
-     {[] { fake::Program game = Game(kGame, {kAsiInScripts}, kDefaultsFogOn); game.denied = true; return game; }()}},
+     {[] { fake::Program game = Game(kGame, {kAsiInScripts}, kDefaultsFogOn); game.denied = 5; return game; }()}},
     {"ProgramsInOtherFoldersAreNeverOpened", "", kFogOnInScripts, {kAsiInScripts}, kStatusClean, {},
-     {"No game of this install is running", "started from " + kScripts + " or a folder above"}, {}, "-",
+     {"No game is running from", "No game is running from " + kScripts + " or a folder above it"}, {}, "-",
      {Game("C:\\Other\\", {kAsiInScripts}, kDefaultsFogOn)}},
     {"RenamedPlugInActive", "", kFogOnInScripts, {kRenamed}, kStatusClean, {}, {"Lumavale is active"}, {}, "-",
      {Game(kGame, {kRenamed}, kDefaultsFogOn)}},
-    {"LauncherIsNotTheGame", "", kFogOnInScripts, {kAsiInScripts}, kStatusClean, {}, {"No game of this install"},
+    {"LauncherIsNotTheGame", "", kFogOnInScripts, {kAsiInScripts}, kStatusClean, {}, {"No game is running from"},
      {}, "-", {{1, kGame + "launcher.exe", {{LUMAVALE_HOST_IMAGE_BASE, kGame + "launcher.exe"}}, {}}}},
     {"FogSwitchedOffSinceTheStart", "", {{kInScripts, ""}}, {kAsiInScripts}, kStatusClean, {},
      {"Lumavale is active", "Note: row 4 (@4) is written by no loaded copy with the files as they are now (Fog is "
@@ -425,8 +446,8 @@ INSTANTIATE_TEST_SUITE_P(Files, FileCases, ::testing::ValuesIn(std::vector<FileC
      {Game(kGame, {kMods + "Lumavale.asi"}, kDefaultsFogOn)}, {}, kMods + "LumavaleCheck.exe"},
     {"AnotherInstallsGameAbove", "", {{kOtherGame + "inst\\" + kSettingsName, kFogOn}, {kOtherGame + "inst\\" + kGameName, PeHeader(0xC00000)}},
      {kOtherGame + "inst\\Lumavale.asi"}, kStatusClean, {},
-     {kOtherGame + kGameName + " is running, but it is another install's game: " + kOtherGame + "inst\\" + kGameName,
-      "No game of this install is running"},
+     {kOtherGame + kGameName + " is running, but it is the game of another folder: " + kOtherGame + "inst\\" + kGameName,
+      "No game is running from"},
      {"ASI loader"}, "-", {Game(kOtherGame, {}, kDefaultsFogOn)}, {}, kOtherGame + "inst\\LumavaleCheck.exe"},
     {"TwoInstancesEachJudged", "", kFogOnInScripts, {kAsiInScripts}, kStatusWarnings, {Problem::kNotActive},
      {"In the running games:", "(" + kGame + kGameName + ", process 2): every value from this file is in place",
@@ -451,6 +472,43 @@ INSTANTIATE_TEST_SUITE_P(Files, FileCases, ::testing::ValuesIn(std::vector<FileC
      kStatusWarnings, {Problem::kOtherFileName},
      {"Lumavale is active", "with the settings file it reads, " + kInScripts}, {"Restart"}, "-",
      {Game(kGame, {kAsiInScripts}, kDefaultsFogOn)}},
+    // One folder is one folder, however a path names it.
+    {"GameStartedThroughAnotherDriveLetter", "", kFogOnInScripts, {kAsiInScripts}, kStatusClean, {},
+     {"Lumavale is working in D:\\Game\\game.exe.", "every value from this file is in place"}, {"another"}, "-",
+     {Game("D:\\Game\\", {"D:\\Game\\scripts\\Lumavale.asi"}, kDefaultsFogOn)}, {}, kCheckInScripts, {}, false,
+     [](fake::Platform& world) { world.aliases = {{"D:\\Game\\", kGame}}; }},
+    // No copy beside the check: the running game says where the plug-in is.
+    {"CheckAloneOnTheDesktop", "", kFogOnInScripts, {kAsiInScripts}, kStatusClean, {},
+     {"Lumavale is working in " + kGame + kGameName, "There is no copy of the plug-in in C:\\Desk\\",
+      "Settings file: " + kInScripts, "@4 := 01", "Next time, put LumavaleCheck.exe in " + kScripts},
+     {"Put LumavaleSettings.ini"}, "-", {Game(kGame, {kAsiInScripts}, kDefaultsFogOn)}, {},
+     "C:\\Desk\\LumavaleCheck.exe"},
+    {"FileDroppedOnTheCheckOnTheDesktop", "C:\\Desk\\" + kSettingsName, {{"C:\\Desk\\" + kSettingsName, kFogOn}},
+     {kAsiInScripts}, kStatusWarnings, {Problem::kNoPluginBeside},
+     {"has loaded it from " + kAsiInScripts, "Copy this file into " + kScripts}, {}, "-",
+     {Game(kGame, {kAsiInScripts}, {true, 0.8f, 1.25f, false, false})}, {}, "C:\\Desk\\LumavaleCheck.exe"},
+    // Files the plug-in does not read.
+    {"LumavaleIniIsNotRead", "", {{kScripts + "Lumavale.ini", kFogOn}}, {kAsiInScripts}, kStatusWarnings,
+     {Problem::kNamedAfterPlugIn}, {"Lumavale.ini is not read", "Rename Lumavale.ini to LumavaleSettings.ini"},
+     {"No problems found"}},
+    {"CaseTwinOnADiskThatTellsThemApart", "", {{kInScripts, ""}, {kScripts + "lumavalesettings.ini", kFogOn}},
+     {kAsiInScripts}, kStatusWarnings, {Problem::kCaseTwin},
+     {"lumavalesettings.ini is not read", "If your changes are in lumavalesettings.ini, copy them into "
+      "LumavaleSettings.ini", "@4      not written"}, {}, kInScripts, {}, {}, kCheckInScripts, {}, false,
+     [](fake::Platform& world) { world.caseSensitive = true; }},
+    {"NoFileNoProblemsSaysTheDefaults", "", {}, {kAsiInScripts}, kStatusClean, {},
+     {"No problems found. There is no settings file, so the plug-in uses its defaults"}},
+    // True reasons for a game the check cannot look into.
+    {"GameClosedUnderWine", "", kFogOnInScripts, {kAsiInScripts}, kStatusClean, {},
+     {"Wine did not let this check look into it (error 5)", "The check cannot tell whether Lumavale is working: Wine"},
+     {"administrator"}, "-",
+     {[] { fake::Program game = Game(kGame, {kAsiInScripts}, kDefaultsFogOn); game.denied = 5; return game; }()},
+     {}, kCheckInScripts, {}, true},
+    {"GameClosedForAnotherReason", "", kFogOnInScripts, {kAsiInScripts}, kStatusClean, {},
+     {"this check could not look into it (system error 299)"}, {"administrator"}, "-",
+     {[] { fake::Program game = Game(kGame, {kAsiInScripts}, kDefaultsFogOn); game.denied = 299; return game; }()}},
+    {"LongPathWithSpacesStaysWhole", "", {}, {kSpaced + "Lumavale.asi"}, kStatusClean, {}, {"Settings file: none"}, {},
+     "-", {}, {}, kSpaced + "LumavaleCheck.exe"},
     {"FiveMebibytesOfOneCharacterLines", kInScripts, {{kInScripts, ManyProblemLines(5 << 19)}}, {kAsiInScripts},
      kStatusWarnings, {}, {"And 2621390 more lines with problems", "@4 := 01"}},
 }), kByName);
