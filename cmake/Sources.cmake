@@ -10,7 +10,7 @@ set(LUMAVALE_PLUGIN_WINDOWS_SOURCES platform/win32.cpp platform/win32_memory.cpp
 
 # LumavaleCheck.exe: the plug-in's sources above, plus the report, the line warnings, the profile reader, the survey of the install and its running games, and the verdict on them.
 set(LUMAVALE_CHECK_SOURCES checker/report.cpp checker/line_warnings.cpp checker/profile_text.cpp
-  checker/survey.cpp checker/verdict.cpp checker/utf.cpp checker/words.cpp checker/catalog.cpp)
+  checker/survey.cpp checker/verdict.cpp checker/utf.cpp checker/words.cpp checker/catalog.cpp checker/fix.cpp)
 # LumavaleCheck.exe's entry and KERNEL32 side: the plug-in's platform calls, its own, and the run-time stand-ins.
 set(LUMAVALE_CHECK_WINDOWS_SOURCES checker/main.cpp platform/win32.cpp checker/system_win32.cpp
   checker/runtime_win32.cpp)

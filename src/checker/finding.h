@@ -3,7 +3,9 @@
 // the file, or the file, the plug-in or a game as a whole), what it means and what to
 // do, as phrases; the words layer says them in the player's language.
 
+#include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "checker/phrase.h"
@@ -50,6 +52,21 @@ enum class Problem {
 bool AboutTheGame(Problem problem);
 bool AboutThePlugIn(Problem problem);
 
+// A change that certainly gives what the player meant; made only when they ask.
+struct Edit {
+  enum class Kind {
+    kText,      // in the settings file's text as the reads decode it: [at, at + length) becomes `text`
+    kRename,    // the file `from` gets the name `to`, which no file has
+    kCopyOver,  // the settings file shown is copied to `to`, whose old file is kept
+  };
+  Kind kind = Kind::kText;
+  std::size_t at = 0;
+  std::size_t length = 0;
+  std::string text;  // ASCII: names, numbers, line ends
+  std::string from;
+  std::string to;
+};
+
 struct Finding {
   Problem problem;
   std::uint32_t line = 0;  // 1-based; 0 when it concerns the file as a whole
@@ -57,6 +74,7 @@ struct Finding {
   Arg place;               // the game it concerns, where more than one runs; empty text: none
   Phrase message;          // what is wrong and what the plug-in makes of it
   Phrase advice;           // what to write or do instead; may be empty
+  std::vector<Edit> fix;   // what the check can do for the player; empty: shown only
 };
 
 }  // namespace lumavale::check

@@ -68,6 +68,17 @@ const SettingKey* Meant(std::string_view written, const char* SettingKey::*name)
   return best;
 }
 
+// Whether `written` is a likely slip for one name only among the keys (or sections).
+bool OneLikelyMeaning(std::string_view written, const char* SettingKey::*name) {
+  std::vector<std::string> likely;
+  for (const SettingKey& setting : kSettingKeys) {
+    if (LikelyMeant(written, setting.*name) && std::ranges::find(likely, Lowered(setting.*name)) == likely.end()) {
+      likely.push_back(Lowered(setting.*name));
+    }
+  }
+  return likely.size() == 1;
+}
+
 // "Enabled, AmountInFrontend, AmountInGameplay": the keys of one section.
 std::string KeysOf(std::string_view section) {
   std::string list;
@@ -102,6 +113,15 @@ std::string DefaultText(const SettingKey& setting) {
                            : AmountText(ParseAmount(setting.defaultText));
 }
 
+// A word whose meaning as a switch is plain: 1 or 0, or none.
+const char* PlainSwitchWord(std::string_view word) {
+  static const char* const kOn[] = {"true", "on", "yes", "enabled"};
+  static const char* const kOff[] = {"false", "off", "no", "disabled"};
+  if (std::ranges::any_of(kOn, [&](const char* known) { return SameName(word, known); })) return "1";
+  if (std::ranges::any_of(kOff, [&](const char* known) { return SameName(word, known); })) return "0";
+  return nullptr;
+}
+
 bool MeansOn(std::string_view word) {
   static const char* const kOnWords[] = {"true", "on", "yes", "y", "enabled", "enable"};
   return std::ranges::any_of(kOnWords, [&](const char* known) { return SameName(word, known); });
@@ -115,6 +135,12 @@ class Checker {
  public:
   Checker(const profile::Profile& read, std::uint32_t shown) : profile(read), shownLines(shown) {
     for (const SettingKey& setting : kSettingKeys) countedLines[IndexOf(setting)] = CountedLine(read, setting);
+    profile::LineCursor cursor(read);
+    for (Line line; cursor.Next(line);) {
+      if (line.kind == Line::Kind::kSection && IsKnownSection(line.section) && !Header(line.section)) {
+        headers.push_back(line);
+      }
+    }
   }
 
   LineWarnings Run() {
@@ -153,13 +179,68 @@ class Checker {
 
  private:
   // Keeps the warnings of the first lines with any, and counts every such line.
-  void Add(const Line& line, Problem problem, Phrase message, Phrase advice) {
+  void Add(const Line& line, Problem problem, Phrase message, Phrase advice, std::vector<Edit> fix = {}) {
     if (line.number != lastProblemLine) {
       lastProblemLine = line.number;
       ++found.problemLines;
     }
     if (found.problemLines > shownLines) return;
-    found.shown.push_back({problem, line.number, Shown(line.text), {}, std::move(message), std::move(advice)});
+    found.shown.push_back(
+        {problem, line.number, Shown(line.text), {}, std::move(message), std::move(advice), std::move(fix)});
+  }
+
+  // `part` of the text (a view into it) written as `text` instead.
+  std::vector<Edit> Replace(std::string_view part, std::string text) const {
+    return {{Edit::Kind::kText, profile.Offset(part), part.size(), std::move(text), {}, {}}};
+  }
+
+  // The first header of a known section, where the file has one.
+  const Line* Header(std::string_view section) const {
+    const auto header = std::ranges::find_if(headers, [&](const Line& line) { return SameName(line.section, section); });
+    return header == headers.end() ? nullptr : &*header;
+  }
+
+  // The end a line has in the file ("\r\n", "\r", "\n"); empty for the last line of a
+  // file that ends without one.
+  std::string_view EndOf(const Line& line) const {
+    const std::string_view text = profile.Text();
+    const std::size_t at = profile.Offset(line.text) + line.text.size();
+    return text.substr(at, text.compare(at, 2, "\r\n") == 0 ? 2 : 1);
+  }
+
+  // A key line moved under the first [section] of its own, or under a new one at the
+  // end. Its text is copied as the reads decode it, so only plain ASCII lines are moved:
+  // a UTF-16 file's other characters would be lost.
+  std::vector<Edit> Move(const Line& line, const SettingKey& setting) {
+    const std::string_view text = profile.Text();
+    const bool plain = std::ranges::all_of(line.text, [&](char c) {
+      return c >= 0x20 && c < 0x7F && (c != '?' || profile.Encoded().unit == 1);
+    });
+    const Line* header = Header(setting.section);
+    if (!plain || (header == nullptr && sectionAdded)) return {};
+    const std::string_view end = EndOf(line);
+    const std::string ending = !end.empty() ? std::string(end) : text.find("\r\n") != std::string_view::npos ? "\r\n" : "\n";
+    // Out of here with its end; the last line of a file without an end takes the end before it.
+    std::size_t from = profile.Offset(line.text);
+    std::size_t length = line.text.size() + end.size();
+    if (end.empty() && from > 0) {
+      const std::size_t before = from >= 2 && text.compare(from - 2, 2, "\r\n") == 0 ? 2 : 1;
+      from -= before;
+      length += before;
+    }
+    std::vector<Edit> edits{{Edit::Kind::kText, from, length, "", {}, {}}};
+    const std::string moved(line.text);
+    if (header != nullptr) {
+      const std::string_view headerEnd = EndOf(*header);
+      const std::size_t at = profile.Offset(header->text) + header->text.size() + headerEnd.size();
+      edits.push_back({Edit::Kind::kText, at, 0, headerEnd.empty() ? ending + moved : moved + ending, {}, {}});
+    } else {
+      const bool ended = !text.empty() && (text.back() == '\n' || text.back() == '\r');
+      std::string added = (ended ? "" : ending) + "[" + setting.section + "]" + ending + moved + (ended ? ending : "");
+      edits.push_back({Edit::Kind::kText, text.size(), 0, std::move(added), {}, {}});
+      sectionAdded = true;
+    }
+    return edits;
   }
 
   const std::optional<Line>& Counted(const SettingKey& setting) const { return countedLines[IndexOf(setting)]; }
@@ -171,8 +252,12 @@ class Checker {
   void UnknownSection(const Line& line) {
     if (Full()) return Add(line, Problem::kUnknownSection, {}, {});
     const SettingKey* meant = Meant(line.section, &SettingKey::section);
+    // Renamed only where it can mean one section, which the file does not have yet.
+    const bool certain = meant != nullptr && OneLikelyMeaning(line.section, &SettingKey::section) &&
+                         Header(meant->section) == nullptr;
     Add(line, Problem::kUnknownSection, Say(Msg::kUnknownSection, Text(ShownText(line.section))),
-        meant != nullptr ? Say(Msg::kDidYouMeanSection, Text(meant->section)) : Say(Msg::kKnownSections));
+        meant != nullptr ? Say(Msg::kDidYouMeanSection, Text(meant->section)) : Say(Msg::kKnownSections),
+        certain ? Replace(line.section, meant->section) : std::vector<Edit>{});
   }
 
   void KeyLine(const Line& line, bool inFirstCopy, std::uint32_t firstHeader) {
@@ -223,12 +308,15 @@ class Checker {
     const std::string section = ShownText(line.section);
     const SettingKey* elsewhere = SettingAnywhere(line.key);
     if (elsewhere != nullptr) {
+      // Moved only where its own section does not have it yet.
       Add(line, Problem::kKeyInOtherSection,
           Say(Msg::kKeyInOtherSection, Text(elsewhere->key), Text(elsewhere->section), Text(section)),
-          Say(Msg::kMoveUnder, Text(elsewhere->section)));
+          Say(Msg::kMoveUnder, Text(elsewhere->section)),
+          line.hasValue && !Counted(*elsewhere) ? Move(line, *elsewhere) : std::vector<Edit>{});
       return;
     }
     if (Full()) return Add(line, Problem::kUnknownKey, {}, {});
+    if (!line.hasValue && NoEqualsBetween(line)) return;
     const SettingKey* meant = Meant(line.key, &SettingKey::key);
     if (meant == nullptr) {
       Add(line, Problem::kUnknownKey, Say(Msg::kUnknownKey, Quoted(line.key), Text(section)),
@@ -239,10 +327,32 @@ class Checker {
                                      : Say(Msg::kUnknownKeyDefault, Quoted(line.key), Text(section),
                                            Text(meant->key), Text(DefaultText(*meant)));
     Arg value = line.hasValue ? Shown(line.value) : Text(DefaultText(*meant));
+    // Renamed only where it can mean one key, of this section, set nowhere else.
+    const bool here = SameName(line.section, meant->section);
+    const bool certain = here && line.hasValue && OneLikelyMeaning(line.key, &SettingKey::key) && !Counted(*meant);
     Add(line, Problem::kUnknownKey, std::move(message),
-        SameName(line.section, meant->section)
-            ? Say(Msg::kDidYouMeanKey, Text(meant->key), std::move(value))
-            : Say(Msg::kDidYouMeanKeyUnder, Text(meant->key), std::move(value), Text(meant->section)));
+        here ? Say(Msg::kDidYouMeanKey, Text(meant->key), std::move(value))
+             : Say(Msg::kDidYouMeanKeyUnder, Text(meant->key), std::move(value), Text(meant->section)),
+        certain ? Replace(line.key, meant->key) : std::vector<Edit>{});
+  }
+
+  // "Fog 1" or "Fog: 1": a key of this section and its value, with no '=' between.
+  bool NoEqualsBetween(const Line& line) {
+    for (const SettingKey& setting : kSettingKeys) {
+      const std::size_t length = std::string_view(setting.key).size();
+      if (!SameName(line.section, setting.section) || line.key.size() <= length ||
+          !SameName(line.key.substr(0, length), setting.key)) {
+        continue;
+      }
+      const std::size_t value = line.key.find_first_not_of(" \t:", length);
+      if (value == length || value == std::string_view::npos) continue;
+      const std::string_view between = line.key.substr(length, value - length);
+      Add(line, Problem::kNoEquals, Say(Msg::kNoEqualsBetween, Text(setting.key)),
+          Say(Msg::kWriteSetting, Text(setting.key), Shown(line.key.substr(value))),
+          Counted(setting) ? std::vector<Edit>{} : Replace(between, "="));
+      return true;
+    }
+    return false;
   }
 
   void SwitchValue(const Line& line, const SettingKey& setting) {
@@ -257,8 +367,10 @@ class Checker {
     }
     const profile::Integer integer = profile::ReadInteger(value);
     if (!integer.digits) {
+      const char* plain = PlainSwitchWord(Trim(value));
       Add(line, Problem::kNotASwitchValue, Say(Msg::kSwitchWord, key, Quoted(value), OnOff(on)),
-          MeansOn(Trim(value)) ? Say(Msg::kSwitchTurnOn, key) : std::move(both));
+          MeansOn(Trim(value)) ? Say(Msg::kSwitchTurnOn, key) : std::move(both),
+          plain != nullptr ? Replace(Trim(value), plain) : std::vector<Edit>{});
       return;
     }
     if (read != 0 && read != 1) {
@@ -298,7 +410,7 @@ class Checker {
       std::string fixed(Trim(text));
       fixed[fixed.find(',')] = '.';
       Add(line, Problem::kDecimalComma, Say(Msg::kDecimalComma, key, Quoted(line.value), AmountArg(amount)),
-          Say(Msg::kWriteSetting, key, Shown(fixed)));
+          Say(Msg::kWriteSetting, key, Shown(fixed)), Replace(line.value.substr(numberLength, 1), "."));
     } else if (!Trim(rest).empty()) {
       Add(line, Problem::kIgnoredText, Say(Msg::kAmountTextAfter, Quoted(Trim(rest)), AmountArg(amount)),
           Say(Msg::kAloneOnTheLine, key, Shown(number)));
@@ -323,6 +435,8 @@ class Checker {
   std::optional<Line> countedLines[kSettingKeyCount];
   std::uint32_t lastProblemLine = 0;
   LineWarnings found;
+  std::vector<Line> headers;  // the first header of each known section in the file
+  bool sectionAdded = false;  // a fix adds one new section at a time
 };
 
 }  // namespace

@@ -88,8 +88,10 @@ Profile::Profile(std::string_view bytes) : text(bytes) {
   if (mark == "\xFF\xFE" || mark == "\xFE\xFF") {
     decoded = FromUtf16(bytes.substr(2), mark == "\xFE\xFF");
     text = decoded;
+    encoding = {2, 2, mark == "\xFE\xFF"};
   } else if (bytes.substr(0, 3) == "\xEF\xBB\xBF") {
     text.remove_prefix(3);
+    encoding.mark = 3;
   }
 }
 

@@ -36,6 +36,18 @@ class Profile {
 
   std::string_view Text() const { return text; }
 
+  // How the text lies in the file's bytes: a mark of `mark` bytes, then each character
+  // of Text() as `unit` bytes (2 for UTF-16, in `bigEndian` order or not).
+  struct Encoding {
+    std::size_t mark = 0;
+    std::size_t unit = 1;
+    bool bigEndian = false;
+  };
+  Encoding Encoded() const { return encoding; }
+
+  // Where `part`, a view into Text(), starts in it.
+  std::size_t Offset(std::string_view part) const { return static_cast<std::size_t>(part.data() - text.data()); }
+
   // The key line a read takes its value from: the first key of that name in the
   // first section of that name (names compared without case); none when there is none.
   std::optional<Line> FindLine(std::string_view section, std::string_view key) const;
@@ -50,6 +62,7 @@ class Profile {
  private:
   std::string decoded;
   std::string_view text;
+  Encoding encoding;
 };
 
 // The lines of a profile's text, in order. A line ends at CR LF, at a lone CR or at

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "checker/fix.h"
 #include "checker/line_warnings.h"
 #include "checker/survey.h"
 #include "checker/system.h"
@@ -188,6 +189,7 @@ class Layout {
       const std::string advice = words.Say(finding.advice);
       Wrapped("    ", message);
       if (!advice.empty()) Wrapped("    ", words.Say(Say(Msg::kWhatToDo, Text(advice))));
+      if (!finding.fix.empty()) Wrapped("    ", words.Say(Say(Msg::kFixable)));
       report.warnings.push_back({finding.line, finding.problem, Plain(message), Plain(advice)});
     }
     if (verdict.hiddenLines != 0) {
@@ -202,6 +204,13 @@ class Layout {
       out += "\n";
       Said(said);
     }
+  }
+
+  // One phrase, laid out at the margin.
+  static std::string Said(const Words& words, const Phrase& phrase) {
+    Layout layout(words);
+    layout.Wrapped("", words.Say(phrase));
+    return layout.out;
   }
 
   std::string out;
@@ -238,17 +247,44 @@ Report Lay(const Verdict& verdict, const Words& words) {
 
 Report CheckSettings(const char* given, const Words& words) { return Lay(Judge(Look(given)), words); }
 
+namespace {
+
+// Whether the player typed F: on the keyboards of the languages there are, the key
+// that types a Latin F types a Cyrillic A on a Russian one.
+bool AsksToFix(const std::string& typed) {
+  std::string answer = typed;
+  std::erase(answer, ' ');
+  return answer == "F" || answer == "f" || answer == "\xD0\x90" || answer == "\xD0\xB0";
+}
+
+// The usage, and the languages where the code given is none of them.
+std::string Usage(const Words& words, const std::string& language) {
+  const std::vector<std::string> codes = LanguageCodes();
+  std::string text = words.Say(Say(Msg::kUsage)) + "\n";
+  if (!language.empty() && std::ranges::find(codes, language) == codes.end()) {
+    std::vector<Phrase> names;
+    for (const std::string& code : codes) names.push_back(Say(Msg::kName, Text(code)));
+    text += words.Say(Say(Msg::kUnknownLanguage, Text(language), List(names))) + "\n";
+  }
+  return text;
+}
+
+}  // namespace
+
 int RunChecker(const std::vector<std::string>& arguments) {
   std::string language;
   std::vector<std::string> files;
   bool usage = false;
+  bool fix = false;
   for (std::size_t i = 1; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
     if (argument == "--language" && i + 1 < arguments.size()) {
       language = arguments[++i];
     } else if (argument.starts_with("--language=")) {
       language = argument.substr(11);
-    } else if (argument.starts_with("--")) {
+    } else if (argument == "--fix") {
+      fix = true;
+    } else if (argument.starts_with("--") || argument == "/?") {
       usage = true;
     } else {
       files.push_back(argument);
@@ -257,26 +293,50 @@ int RunChecker(const std::vector<std::string>& arguments) {
   const std::vector<std::string> codes = LanguageCodes();
   const bool known = std::ranges::find(codes, language) != codes.end();
   const Words words(known ? language : LanguageOfWindows(system::UserLanguage()));
-  Report report;
-  if (usage || (!language.empty() && !known)) {
-    std::vector<Phrase> names;
-    for (const std::string& code : codes) names.push_back(Say(Msg::kName, Text(code)));
-    report.text = words.Say(Say(Msg::kUsage)) + "\n";
-    if (!language.empty() && !known) {
-      report.text += words.Say(Say(Msg::kUnknownLanguage, Text(language), List(names))) + "\n";
-    }
-    report.status = kStatusUnreadable;
-  } else {
-    report = CheckSettings(files.empty() ? nullptr : files.front().c_str(), words);
-    if (files.size() > 1) report.text += "\n" + words.Say(Say(Msg::kOnlyFirstFile)) + "\n";
-  }
-  system::WriteOut(report.text);
-  if (system::OwnsConsole()) {
+  const bool window = system::OwnsConsole();
+  const auto close = [&] {
     // Started by a double-click: the window would close before anyone could read it.
+    if (!window) return;
     system::WriteOut("\n" + words.Say(Say(Msg::kPressEnter)) + "\n");
     system::WaitForEnter();
+  };
+  if (usage || (!language.empty() && !known)) {
+    system::WriteOut(Usage(words, language));
+    close();
+    return kStatusUnreadable;
   }
-  return report.status;
+  const char* given = files.empty() ? nullptr : files.front().c_str();
+  const Survey survey = Look(given);
+  const Verdict verdict = Judge(survey);
+  Report report = Lay(verdict, words);
+  if (files.size() > 1) report.text += "\n" + words.Say(Say(Msg::kOnlyFirstFile)) + "\n";
+  const std::size_t fixable = Fixable(verdict);
+  if (!fix) {
+    system::WriteOut(report.text);
+    if (!window || fixable == 0) {
+      close();
+      return report.status;
+    }
+    // Started by a double-click, with something to fix: the player is asked.
+    const std::string backup = survey.file.path.empty() ? std::string() : BackupName(survey.file.path);
+    system::WriteOut("\n");
+    system::WriteOut(Plain(Layout::Said(words, Say(Msg::kFixPrompt, Number(fixable),
+                                                     Path(backup.substr(FolderOf(backup).size()))))));
+    if (!AsksToFix(system::ReadLine())) return report.status;
+  }
+  // Fixed, then checked again: the status is the new report's.
+  const Fixed fixed = Fix(survey, verdict);
+  std::string done;
+  for (const Phrase& said : fixed.said) done += Plain(Layout::Said(words, said));
+  if (fixable == 0) done = Plain(Layout::Said(words, Say(Msg::kNothingToFix)));
+  system::WriteOut((fix ? "" : "\n") + done + "\n");
+  // A file given is checked again where its settings now lie: renamed, or copied to
+  // where the plug-in reads them.
+  const char* again = given == nullptr || fixed.path.empty() ? given : fixed.path.c_str();
+  const Report after = Lay(Judge(Look(again)), words);
+  system::WriteOut(after.text);
+  close();
+  return after.status;
 }
 
 }  // namespace lumavale::check

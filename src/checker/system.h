@@ -100,6 +100,38 @@ std::uint16_t UserLanguage();
 // Text in the ANSI code page, as UTF-8: how the profile reads take a file's bytes.
 std::string FromAnsi(std::string_view text);
 
+// --- Writing, only when the player asks the check to fix their file. Each call
+// changes one file in one step, or nothing at all.
+
+enum class Wrote {
+  kDone,
+  kReadOnly,  // the file is read-only
+  kInUse,     // another program holds it
+  kDenied,    // the folder may not be written to
+  kDiskFull,
+  kExists,    // a file has the name it was to get
+  kFailed,    // anything else: `error` says what
+};
+struct Written {
+  Wrote wrote = Wrote::kFailed;
+  std::uint32_t error = 0;  // the system's error number
+};
+
+// The file at `path` replaced by `bytes`: they are written to a new file in the same
+// folder, which ReplaceFileW then puts in its place, keeping the file's attributes;
+// the old file is kept as `backup`, a name no file has.
+Written ReplaceWith(const std::string& path, std::string_view bytes, const std::string& backup);
+
+// A new file at `path`, a name no file has, holding `bytes`: written apart and then
+// put in place in one step.
+Written Create(const std::string& path, std::string_view bytes);
+
+// The file `from` given the name `to`, which no file has.
+Written Rename(const std::string& from, const std::string& to);
+
+// A line typed at the console, without its end; empty when input is not a console.
+std::string ReadLine();
+
 // Writes UTF-8 text to standard output; '\n' ends a line.
 void WriteOut(const std::string& text);
 

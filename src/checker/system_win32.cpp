@@ -67,6 +67,61 @@ std::string VersionString(const std::vector<unsigned char>& block, const std::ws
   return Utf8(text, count);
 }
 
+// What a failed write says, by the system's error number.
+Written Failed(DWORD error) {
+  switch (error) {
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_USER_MAPPED_FILE: return {Wrote::kInUse, error};
+    case ERROR_ACCESS_DENIED:
+    case ERROR_WRITE_PROTECT: return {Wrote::kDenied, error};
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL: return {Wrote::kDiskFull, error};
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS: return {Wrote::kExists, error};
+    default: return {Wrote::kFailed, error};
+  }
+}
+
+// `bytes` in a new file of its own in `folder`, flushed to the disk; its path, or the
+// reason it could not be written (and then no such file is left).
+std::wstring WriteApart(const std::string& folder, std::string_view bytes, Written& written) {
+  wchar_t name[MAX_PATH + 1] = {};
+  // GetTempFileNameW takes a folder of less than MAX_PATH - 14 characters.
+  const std::wstring where = Wide(folder);
+  if (GetTempFileNameW(where.c_str(), L"lmv", 0, name) == 0) {
+    written = Failed(GetLastError());
+    return {};
+  }
+  const HANDLE file = CreateFileW(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  bool whole = file != INVALID_HANDLE_VALUE;
+  DWORD error = whole ? 0 : GetLastError();
+  for (std::size_t done = 0; whole && done < bytes.size();) {
+    DWORD put = 0;
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 0x4000000));
+    whole = WriteFile(file, bytes.data() + done, chunk, &put, nullptr) != FALSE && put != 0;
+    if (!whole) error = GetLastError();
+    done += put;
+  }
+  if (whole && FlushFileBuffers(file) == FALSE) {
+    whole = false;
+    error = GetLastError();
+  }
+  if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+  if (!whole) {
+    DeleteFileW(name);
+    written = Failed(error);
+    return {};
+  }
+  written = {Wrote::kDone, 0};
+  return name;
+}
+
+std::string FolderPart(const std::string& path) {
+  const std::size_t last = path.find_last_of("\\/");
+  return last == std::string::npos ? std::string(".\\") : path.substr(0, last + 1);
+}
+
 }  // namespace
 
 std::string ProgramPath() {
@@ -291,6 +346,59 @@ std::uint32_t LookInto(std::uint32_t id,
   }
   CloseHandle(process);
   return error;
+}
+
+Written ReplaceWith(const std::string& path, std::string_view bytes, const std::string& backup) {
+  const std::wstring target = ForFiles(path);
+  const DWORD attributes = GetFileAttributesW(target.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+    return {Wrote::kReadOnly, ERROR_ACCESS_DENIED};
+  }
+  Written written;
+  const std::wstring apart = WriteApart(FolderPart(path), bytes, written);
+  if (apart.empty()) return written;
+  const std::wstring kept = ForFiles(backup);
+  if (ReplaceFileW(target.c_str(), apart.c_str(), kept.c_str(), REPLACEFILE_WRITE_THROUGH, nullptr, nullptr) != FALSE) {
+    return {Wrote::kDone, 0};
+  }
+  const DWORD error = GetLastError();
+  // Halfway: the old file already carries the backup's name. It gets its own back.
+  if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) MoveFileExW(kept.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH);
+  DeleteFileW(apart.c_str());
+  return Failed(error);
+}
+
+Written Create(const std::string& path, std::string_view bytes) {
+  Written written;
+  const std::wstring apart = WriteApart(FolderPart(path), bytes, written);
+  if (apart.empty()) return written;
+  if (MoveFileExW(apart.c_str(), ForFiles(path).c_str(), MOVEFILE_WRITE_THROUGH) != FALSE) return {Wrote::kDone, 0};
+  const DWORD error = GetLastError();
+  DeleteFileW(apart.c_str());
+  return Failed(error);
+}
+
+Written Rename(const std::string& from, const std::string& to) {
+  if (MoveFileExW(ForFiles(from).c_str(), ForFiles(to).c_str(), MOVEFILE_WRITE_THROUGH) != FALSE) {
+    return {Wrote::kDone, 0};
+  }
+  return Failed(GetLastError());
+}
+
+std::string ReadLine() {
+  const HANDLE in = GetStdHandle(STD_INPUT_HANDLE);
+  DWORD mode = 0;
+  if (in == nullptr || in == INVALID_HANDLE_VALUE || GetConsoleMode(in, &mode) == FALSE) return {};
+  std::wstring line;
+  wchar_t typed[64];
+  DWORD got = 0;
+  while (ReadConsoleW(in, typed, 64, &got, nullptr) != FALSE && got != 0) {
+    for (DWORD i = 0; i < got; ++i) {
+      if (typed[i] == L'\r' || typed[i] == L'\n') return Utf8(line.data(), line.size());
+      line += typed[i];
+    }
+  }
+  return Utf8(line.data(), line.size());
 }
 
 bool UnderWine() {

@@ -27,8 +27,13 @@ bool SameSettings(const PluginSettings& a, const PluginSettings& b) {
          std::bit_cast<std::uint32_t>(a.amountInGameplay) == std::bit_cast<std::uint32_t>(b.amountInGameplay);
 }
 
-Finding Found(Problem problem, Phrase message, Phrase advice, Arg place = {}) {
-  return {problem, 0, {}, std::move(place), std::move(message), std::move(advice)};
+Finding Found(Problem problem, Phrase message, Phrase advice, Arg place = {}, std::vector<Edit> fix = {}) {
+  return {problem, 0, {}, std::move(place), std::move(message), std::move(advice), std::move(fix)};
+}
+
+// The file `from` renamed, in its folder, to the settings file's name.
+std::vector<Edit> RenameToSettings(const std::string& from) {
+  return {{Edit::Kind::kRename, 0, 0, {}, from, FolderOf(from) + kSettingsFileName}};
 }
 
 // Two sentences said one after the other.
@@ -239,9 +244,14 @@ class Judgement {
         (!profile::SameName(name, kSettingsFileName) ||
          (name != kSettingsFileName && !SamePlace(file.path, file.folder + kSettingsFileName)))) {
       const bool taken = Exists(file.folder + kSettingsFileName);
+      // Renamed where its name is the one name near the settings file's here.
+      const check::NearNames near = NamesNearSettings(file.folder);
+      const bool certain = !taken && near.similar.size() + near.afterPlugIn.size() == 1 &&
+                           (near.similar == std::vector{name} || near.afterPlugIn == std::vector{name});
       verdict.findings.push_back(Found(
           Problem::kOtherFileName, Say(Msg::kOtherFileName, Shown(name)),
-          taken ? Say(Msg::kCopyOverThe, Path(file.folder)) : Say(Msg::kRenameTo, Text(kSettingsFileName))));
+          taken ? Say(Msg::kCopyOverThe, Path(file.folder)) : Say(Msg::kRenameTo, Text(kSettingsFileName)), {},
+          certain ? RenameToSettings(file.path) : std::vector<Edit>{}));
     }
     // Each folder looked into is one the plug-in was looked for in.
     for (const FolderLook& look : install.looks) {
@@ -300,7 +310,12 @@ class Judgement {
                             Path(readFile)),
         Exists(readFile) ? Say(Msg::kCopyOver, Path(readFile))
         : fromElsewhere  ? Say(Msg::kCopyInto, Path(plugin->folder))
-                         : Say(Msg::kMoveInto, Path(plugin->folder))));
+                         : Say(Msg::kMoveInto, Path(plugin->folder)),
+        {},
+        // A file dropped from elsewhere: copied to where the copy beside this check reads.
+        fromElsewhere && file.bytes && !plugin->copies.empty()
+            ? std::vector<Edit>{{Edit::Kind::kCopyOver, 0, 0, {}, file.path, readFile}}
+            : std::vector<Edit>{}));
   }
 
   // Files a player may take for the settings file, which the plug-in does not read.
@@ -312,6 +327,9 @@ class Judgement {
     const bool missing = system::KindOf(read) == system::Kind::kNothing;
     const check::NearNames names = NamesNearSettings(where);
     const auto shown = [&](const std::string& name) { return file.bytes && SamePlace(where + name, file.path); };
+    // Renamed where no settings file lies here and this is the one name near it.
+    const bool one = missing && names.similar.size() + names.afterPlugIn.size() == 1;
+    const auto rename = [&](const std::string& name) { return one ? RenameToSettings(where + name) : std::vector<Edit>{}; };
     for (const std::string& name : names.similar) {
       if (!missing || shown(name)) continue;  // said already: it has another name
       // "LumavaleSettings.ini.txt": an extension added behind the real one.
@@ -319,13 +337,14 @@ class Judgement {
                           profile::SameName(name.substr(0, sizeof kSettingsFileName), std::string(kSettingsFileName) + ".");
       verdict.findings.push_back(Found(Problem::kNearName,
                                        Say(hidden ? Msg::kNearNameHidden : Msg::kNearName, Path(where), Shown(name)),
-                                       Say(Msg::kRenameNear, Shown(name))));
+                                       Say(Msg::kRenameNear, Shown(name)), {}, rename(name)));
     }
     for (const std::string& name : names.afterPlugIn) {
       if (shown(name)) continue;
       verdict.findings.push_back(Found(Problem::kNamedAfterPlugIn, Say(Msg::kNamedAfterPlugIn, Path(where + name)),
                                        missing ? Say(Msg::kRenameNear, Shown(name))
-                                               : Say(Msg::kCopySettingsInto, Shown(name))));
+                                               : Say(Msg::kCopySettingsInto, Shown(name)),
+                                       {}, rename(name)));
     }
     // Twins: each one the plug-in does not read, against the one it does.
     for (const std::string& name : names.twins) {

@@ -170,9 +170,9 @@ std::optional<std::vector<std::string>> FilesIn(const std::string& path) {
   if (KindOf(path) == Kind::kUnreachable) return std::nullopt;
   const std::string folder = Real(path);
   std::vector<std::string> names;
-  const auto add = [&](const std::string& path) {
-    if (path.starts_with(folder) && path.find_first_of("\\/", folder.size()) == std::string::npos) {
-      names.push_back(path.substr(folder.size()));
+  const auto add = [&](const std::string& file) {
+    if (file.starts_with(folder) && file.find_first_of("\\/", folder.size()) == std::string::npos) {
+      names.push_back(file.substr(folder.size()));
     }
   };
   for (const auto& file : state.files) add(file.first);
@@ -249,6 +249,48 @@ std::string FromAnsi(std::string_view text) {
     wide += byte >= 0x80 && byte < 0xA0 ? k80To9F[byte - 0x80] : static_cast<char16_t>(byte);
   }
   return utf::Utf8(wide);
+}
+
+Written ReplaceWith(const std::string& path, std::string_view bytes, const std::string& backup) {
+  fake::Platform& state = fake::State();
+  state.writes.push_back("replace " + path + " keeping " + backup);
+  if (state.readOnly.contains(path)) return {Wrote::kReadOnly, 5};
+  if (const auto failing = state.failingWrites.find(path); failing != state.failingWrites.end()) return failing->second;
+  const auto file = Find(state.files, path);
+  if (file == state.files.end() || KindOf(backup) != Kind::kNothing) return {Wrote::kFailed, 87};
+  state.files[backup] = file->second;
+  file->second = std::string(bytes);
+  return {Wrote::kDone, 0};
+}
+
+Written Create(const std::string& path, std::string_view bytes) {
+  fake::Platform& state = fake::State();
+  state.writes.push_back("create " + path);
+  if (const auto failing = state.failingWrites.find(path); failing != state.failingWrites.end()) return failing->second;
+  if (KindOf(path) != Kind::kNothing) return {Wrote::kExists, 80};
+  state.files[path] = std::string(bytes);
+  return {Wrote::kDone, 0};
+}
+
+Written Rename(const std::string& from, const std::string& to) {
+  fake::Platform& state = fake::State();
+  state.writes.push_back("rename " + from + " to " + to);
+  if (const auto failing = state.failingWrites.find(from); failing != state.failingWrites.end()) return failing->second;
+  const auto file = Find(state.files, from);
+  if (file == state.files.end()) return {Wrote::kFailed, 2};
+  if (KindOf(to) != Kind::kNothing) return {Wrote::kExists, 183};
+  std::string bytes = std::move(file->second);
+  state.files.erase(file);
+  state.files[to] = std::move(bytes);
+  return {Wrote::kDone, 0};
+}
+
+std::string ReadLine() {
+  fake::Platform& state = fake::State();
+  if (state.typed.empty()) return {};
+  std::string line = state.typed.front();
+  state.typed.erase(state.typed.begin());
+  return line;
 }
 
 void WriteOut(const std::string& text) { fake::State().out += text; }

@@ -61,6 +61,11 @@ struct Platform {
   bool caseSensitive = false;    // the disk tells names apart by letter case
   bool identityUnknown = false;  // no path can be asked what it names
   std::uint16_t userLanguage = 0x0409;
+  // Writing: files that are read-only, writes that fail (by path, with what they
+  // give), and the lines the player types.
+  std::set<std::string> readOnly{};
+  std::map<std::string, check::system::Written> failingWrites{};
+  std::vector<std::string> typed{};
 
   // What happened, in order.
   std::vector<std::string> profileReads{};  // "section/key@file", and " (wide)" for a wide read
@@ -69,6 +74,7 @@ struct Platform {
   std::vector<std::uint32_t> opened{};  // the programs opened for reading, by id
   std::vector<std::pair<std::uint32_t, std::uint32_t>> programReads{};  // (address, size)
   std::string out{};       // everything written to standard output
+  std::vector<std::string> writes{};  // each write asked for, in order
   int enterWaits = 0;
 };
 

@@ -528,36 +528,103 @@ TEST(CheckSettings, ReadsTheFileThroughThePlugInsReadsAndWritesNothing) {
 
 struct ProgramCase {
   std::string name;
-  bool ownConsole;                // and so the one run that waits for Enter
+  bool ownConsole;                // a window of its own: it waits for Enter, or asks to fix
   std::vector<std::string> args;  // after the program's name
   int status;
+  std::vector<std::string> typed = {};               // the player's answers
+  std::vector<std::string> shows = {};               // in what it prints
+  std::map<std::string, std::string> files = {};     // the settings files, besides the usual two
+  std::map<std::string, std::string> after = {};     // files as they must be after it ran
+  std::function<void(fake::Platform&)> setUp = {};   // failures made
 };
 
 void PrintTo(const ProgramCase& c, std::ostream* os) { *os << c.name; }
 class ProgramCases : public ::testing::TestWithParam<ProgramCase> {};
 
+// The player's file of the issue: a comma, a word for a switch and a misspelt key,
+// between notes, in UTF-16 with Windows line ends; and what the fix makes of it.
+const std::string kTraps = "; mine\r\n[Lumavale]\r\nAmountInGameplay=1,5 \r\nEnabeld=1\n[Other]\r\nFog=true";
+const std::string kTrapsFixed = "; mine\r\n[Lumavale]\r\nAmountInGameplay=1.5 \r\nEnabled=1\n[Other]\r\nFog=1";
+const std::string kOldFile = kInScripts + ".bak";
+const std::string kGone = "(no such file)";
+
 TEST_P(ProgramCases, PrintsTheReportAndWaitsOnlyInItsOwnWindow) {
+  const ProgramCase& c = GetParam();
   Reset({{kInScripts, kFogOn}, {kDropped, "[Other]\nFog=on\n"}});
+  for (const auto& [path, text] : c.files) fake::State().files[path] = text;
   fake::State().moduleFileName = kCheckInScripts;
-  fake::State().ownConsole = GetParam().ownConsole;
+  fake::State().ownConsole = c.ownConsole;
+  fake::State().typed = c.typed;
+  if (c.setUp) c.setUp(fake::State());
+  const std::map<std::string, std::string> before = fake::State().files;
   std::vector<std::string> arguments{"LumavaleCheck.exe"};
-  arguments.insert(arguments.end(), GetParam().args.begin(), GetParam().args.end());
+  arguments.insert(arguments.end(), c.args.begin(), c.args.end());
   const int status = RunChecker(arguments);
 
   const std::string& out = fake::State().out;
-  EXPECT_EQ(status, GetParam().status) << out;
-  EXPECT_EQ(fake::State().enterWaits, GetParam().ownConsole ? 1 : 0);
-  EXPECT_EQ(Shows(out, "Press Enter"), GetParam().ownConsole) << out;
-  EXPECT_TRUE(out.starts_with("Lumavale settings check\n")) << out;
+  EXPECT_EQ(status, c.status) << out;
+  // In its own window it waits for Enter at the end, unless Enter at its question closed it.
+  const bool closed = !c.typed.empty() && c.typed[0] != "F";
+  EXPECT_EQ(fake::State().enterWaits, c.ownConsole && !closed ? 1 : 0);
+  EXPECT_TRUE(out.starts_with("Lumavale settings check\n") || c.args[0].starts_with("--")) << out;
+  for (const std::string& part : c.shows) EXPECT_TRUE(Shows(out, part)) << part << "\n" << out;
+  // Nothing is lost: each file is as it was, or as the fix made it with the old one kept.
+  for (const auto& [path, text] : before) {
+    const auto now = fake::State().files.find(path);
+    const std::string expected = c.after.contains(path) ? c.after.at(path) : text;
+    EXPECT_EQ(now == fake::State().files.end() ? kGone : now->second, expected) << path;
+  }
+  for (const auto& [path, text] : c.after) {
+    if (text != kGone) {
+      EXPECT_EQ(fake::State().files[path], text) << path;
+    }
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Runs, ProgramCases, ::testing::ValuesIn(std::vector<ProgramCase>{
     {"DoubleClickedCleanFileWaits", true, {}, kStatusClean},
     {"FromAConsoleDoesNotWait", false, {}, kStatusClean},
-    {"DroppedFileWithWarningsWaits", true, {kDropped}, kStatusWarnings},
+    {"DroppedFileAsksToFixAndEnterCloses", true, {kDropped}, kStatusWarnings, {""},
+     {"2 of these can be fixed for you. Type F and press Enter to fix them (the old file is kept as "
+      "LumavaleSettings.ini.bak)", "The check can do this for you."}},
     {"FileWithWarnings", false, {kDropped}, kStatusWarnings},
     {"MissingFileIsStatusTwo", false, {"C:\\nowhere\\x.ini"}, kStatusUnreadable},
     {"MissingFileStillWaitsInItsOwnWindow", true, {"C:\\nowhere\\x.ini"}, kStatusUnreadable},
+    {"UnknownLanguageListsTheCodes", false, {"--language", "xx"}, kStatusUnreadable, {},
+     {"There is no language \"xx\". The languages are: en, "}},
+    // Fixed when asked: the old file kept, only the fixed bytes changed, checked again.
+    {"TypedFFixesTheUtf16File", true, {}, kStatusClean, {"F"},
+     {"Fixed " + kInScripts + ". The old file is kept beside it as LumavaleSettings.ini.bak.", "No problems found",
+      "-> amount in play: 1.5", "-> fog: on"},
+     {{kInScripts, testing::Utf16(kTraps, false)}},
+     {{kInScripts, testing::Utf16(kTrapsFixed, false)}, {kOldFile, testing::Utf16(kTraps, false)}}},
+    {"FixFromTheCommandLineBigEndian", false, {"--fix"}, kStatusClean, {}, {"No problems found"},
+     {{kInScripts, testing::Utf16(kTraps, true)}},
+     {{kInScripts, testing::Utf16(kTrapsFixed, true)}, {kOldFile, testing::Utf16(kTraps, true)}}},
+    {"FixMovesAKeyIntoANewSection", false, {"--fix"}, kStatusClean, {}, {}, {{kInScripts, "[Lumavale]\nFog=1"}},
+     {{kInScripts, "[Lumavale]\n[Other]\nFog=1"}}},
+    {"DroppedFileFixedThenCopiedOverTheOneRead", false, {"--fix", kDropped}, kStatusClean, {},
+     {"Copied the file to " + kInScripts + ". The old one there is kept as LumavaleSettings.ini.bak.",
+      "Settings file: " + kInScripts},
+     {}, {{kDropped, "[Other]\nFog=1\n"}, {kInScripts, "[Other]\nFog=1\n"}, {kOldFile, kFogOn},
+          {kDropped + ".bak", "[Other]\nFog=on\n"}}},
+    {"NearNameRenamed", false, {"--fix"}, kStatusClean, {}, {"Renamed " + kScripts + "LumavaleSettings.ini.txt"},
+     {{kScripts + "LumavaleSettings.ini.txt", kFogOn}},
+     {{kInScripts, kFogOn}, {kScripts + "LumavaleSettings.ini.txt", kGone}},
+     [](fake::Platform& world) { world.files.erase(kInScripts); }},
+    {"ShownOnlyIsNeverChanged", false, {"--fix"}, kStatusWarnings, {}, {"Nothing here can be fixed for you."},
+     {{kInScripts, "[Other]\nFog=1\nFog=0\n"}}},
+    // A failure at any step leaves the file as it was, and says so.
+    {"ReadOnlyFileIsLeftAlone", false, {"--fix"}, kStatusWarnings, {}, {"it is read-only", "clear Read-only"},
+     {{kInScripts, kTraps}}, {}, [](fake::Platform& world) { world.readOnly.insert(kInScripts); }},
+    {"FileHeldByAnotherProgram", false, {"--fix"}, kStatusWarnings, {}, {"another program holds it open"},
+     {{kInScripts, kTraps}}, {},
+     [](fake::Platform& world) { world.failingWrites[kInScripts] = {system::Wrote::kInUse, 32}; }},
+    {"FolderThatMayNotBeWritten", false, {"--fix"}, kStatusWarnings, {}, {"does not let this check write"},
+     {{kInScripts, kTraps}}, {},
+     [](fake::Platform& world) { world.failingWrites[kInScripts] = {system::Wrote::kDenied, 5}; }},
+    {"DiskFull", false, {"--fix"}, kStatusWarnings, {}, {"the disk is full"}, {{kInScripts, kTraps}}, {},
+     [](fake::Platform& world) { world.failingWrites[kInScripts] = {system::Wrote::kDiskFull, 112}; }},
 }), kByName);
 
 TEST(RunChecker, SeveralFilesCheckTheFirstAndSaySo) {
