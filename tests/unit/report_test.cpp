@@ -1,9 +1,14 @@
-#include "checker/report.h"
+#include "checker/catalog.h"
 #include "checker/paths.h"
+#include "checker/report.h"
 
 #include <gtest/gtest.h>
 
+#include <wchar.h>
+
 #include <algorithm>
+#include <clocale>
+#include <cstdlib>
 #include <functional>
 #include <map>
 #include <set>
@@ -168,8 +173,8 @@ void PrintTo(const FileCase& c, std::ostream* os) { *os << c.name; }
 class FileCases : public ::testing::TestWithParam<FileCase> {};
 
 
-TEST_P(FileCases, StatusWarningsAndReport) {
-  const FileCase& c = GetParam();
+// The case's world in the fake, and the check's report of it in `language`.
+Report RunCase(const FileCase& c, const std::string& language = "en") {
   fake::State() = {.moduleFileName = c.program, .files = c.files, .existingFiles = c.existing,
                    .otherThings = c.others, .currentFolder = kScripts, .underWine = c.underWine,
                    .programs = c.programs};
@@ -183,7 +188,12 @@ TEST_P(FileCases, StatusWarningsAndReport) {
   for (const fake::Program& program : c.programs) {
     fake::State().files.try_emplace(program.image, PeHeader(program.image.ends_with(kGameName) ? 0xC00000 : 0x10000));
   }
-  const Report report = CheckSettings(c.argument.empty() ? nullptr : c.argument.c_str());
+  return CheckSettings(c.argument.empty() ? nullptr : c.argument.c_str(), Words(language));
+}
+
+TEST_P(FileCases, StatusWarningsAndReport) {
+  const FileCase& c = GetParam();
+  const Report report = RunCase(c);
 
   EXPECT_EQ(report.status, c.status) << report.text;
   EXPECT_EQ(FileProblems(report), c.problems) << report.text;
@@ -225,6 +235,59 @@ TEST_P(FileCases, StatusWarningsAndReport) {
   for (std::string line; std::getline(lines, line);) {
     if (line.find('\\') == std::string::npos) {
       EXPECT_LE(line.size(), 160u) << line;
+    }
+  }
+}
+
+// The English of the catalog, as pieces between its arguments: those of three words
+// or more, which a report in another language must not hold.
+std::vector<std::string> EnglishPieces() {
+  std::vector<std::string> pieces;
+  for (const catalog::Entry& entry : catalog::Read(catalog::kEmbedded[0].text).entries) {
+    for (std::string english : {entry.english, entry.englishPlural}) {
+      for (std::size_t at = english.find('%'); at != std::string::npos; at = english.find('%')) {
+        english.replace(at, english.find('$', at) + 2 - at, "|");
+      }
+      std::istringstream split(english);
+      for (std::string piece; std::getline(split, piece, '|');) {
+        std::istringstream words(piece);
+        std::size_t count = 0;
+        for (std::string word; words >> word;) count += word.size() > 1 ? 1U : 0U;
+        if (count >= 3) pieces.push_back(piece.substr(piece.find_first_not_of(" "), piece.find_last_not_of(" ") + 1));
+      }
+    }
+  }
+  return pieces;
+}
+
+// The rows as written: "0x00B74D64 := 01", in order.
+std::vector<std::string> RowsOf(const std::string& text) {
+  std::vector<std::string> rows;
+  for (std::size_t at = text.find(" := "); at != std::string::npos; at = text.find(" := ", at + 1)) {
+    rows.push_back(text.substr(at - 10, text.find_first_of(",(\n", at) - at + 10));
+  }
+  return rows;
+}
+
+// In every language the report says the same things: the same status, findings, rows
+// and bytes, no English sentence left, and no line wider than a console but a path's.
+TEST_P(FileCases, EveryLanguageSaysTheSameThings) {
+  const Report english = RunCase(GetParam());
+  static const std::vector<std::string> kPieces = EnglishPieces();
+  std::setlocale(LC_CTYPE, "C.UTF-8");
+  for (const std::string& code : LanguageCodes()) {
+    if (code == "en") continue;
+    const Report report = RunCase(GetParam(), code);
+    EXPECT_EQ(report.status, english.status) << code;
+    EXPECT_EQ(FileProblems(report), FileProblems(english)) << code;
+    EXPECT_EQ(RowsOf(report.text), RowsOf(english.text)) << code << "\n" << report.text;
+    const std::string flat = testing::Flat(report.text);
+    for (const std::string& piece : kPieces) EXPECT_EQ(flat.find(piece), std::string::npos) << code << ": " << piece;
+    std::istringstream lines(report.text);
+    for (std::string line; std::getline(lines, line);) {
+      std::wstring wide(line.size(), L'\0');
+      wide.resize(std::mbstowcs(wide.data(), line.c_str(), wide.size()));
+      EXPECT_TRUE(line.find('\\') != std::string::npos || wcswidth(wide.c_str(), wide.size()) <= 79) << code << ": " << line;
     }
   }
 }
