@@ -249,12 +249,13 @@ Report CheckSettings(const char* given, const Words& words) { return Lay(Judge(L
 
 namespace {
 
-// Whether the player typed F: on the keyboards of the languages there are, the key
-// that types a Latin F types a Cyrillic A on a Russian one.
+// Whether the player typed F: the key that types a Latin F types a Cyrillic A on a
+// Russian keyboard, and a Chinese input method may give a full-width F.
 bool AsksToFix(const std::string& typed) {
   std::string answer = typed;
   std::erase(answer, ' ');
-  return answer == "F" || answer == "f" || answer == "\xD0\x90" || answer == "\xD0\xB0";
+  return answer == "F" || answer == "f" || answer == "\xD0\x90" || answer == "\xD0\xB0" || answer == "\xEF\xBC\xA6" ||
+         answer == "\xEF\xBD\x86";
 }
 
 // The usage, and the languages where the code given is none of them.

@@ -265,7 +265,9 @@ class Judgement {
 
   void TwoCopies(const FolderLook& look) {
     std::vector<Phrase> names;
-    for (const PluginCopy& copy : look.copies) names.push_back(Say(Msg::kName, CopyName(copy)));
+    for (const PluginCopy& copy : look.copies) {
+      names.push_back(Say(Msg::kCopyAt, Text(copy.path.substr(look.folder.size())), Text(copy.version)));
+    }
     verdict.findings.push_back(Found(Problem::kTwoCopies,
                                      Say(Msg::kTwoCopies, Number(look.copies.size()), Path(look.folder), List(names)),
                                      Say(Msg::kKeepOneCopyHere)));

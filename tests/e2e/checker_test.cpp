@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "checker/words.h"
 #include "host_output.h"
 #include "profile_cases.h"
 #include "report_text.h"
@@ -74,6 +75,13 @@ struct CheckCase {
   bool notThePlugin = false;           // a DLL without the plug-in's version information lies where it should
   bool otherPrefix = false;            // the game runs in a Wine prefix of its own
   std::vector<std::string> hides = {}; // must not appear in the output
+  // Besides: "wow64", the game and the check in a 64-bit prefix; "drive" or "link", the
+  // game started through a drive letter or a Unix link onto the folder above the game's;
+  // "readonly", the settings file read-only; "LANG=xx_XX.UTF-8", the player's locale.
+  std::string how = {};
+  std::vector<std::string> options = {};            // before the argument
+  std::map<std::string, std::string> files = {};    // other files beside the settings file
+  std::map<std::string, std::string> after = {};    // files there afterwards; "" none
 };
 using Game = CheckCase::Game;
 
@@ -86,6 +94,20 @@ CheckCase InScripts(std::string name, std::string settings, int status, std::vec
                     Game game = Game::kNone, std::string later = "") {
   return {std::move(name), Place::kScripts, std::move(settings), Place::kScripts, Place::kScripts, "", status,
           std::move(lines), game, std::move(later)};
+}
+
+// A file with a comma, a word for a switch and a misspelt key, and the same fixed.
+const std::string kTraps = "; mine\r\n[Lumavale]\r\nAmountInGameplay=1,5\r\nEnabeld=1\r\n[Other]\r\nFog=true\r\n";
+const std::string kTrapsFixed = "; mine\r\n[Lumavale]\r\nAmountInGameplay=1.5\r\nEnabled=1\r\n[Other]\r\nFog=1\r\n";
+
+// The same report in a player's language: no English, the same lines from the file and bytes.
+CheckCase Spoken(std::string name, std::string how, std::vector<std::string> options) {
+  CheckCase c = InScripts(std::move(name), "[Lumavale]\r\nAmountInGameplay=1,5\r\n", 1,
+                          {"  AmountInGameplay=1,5\n", "@3 := 00 00 80 3F"});
+  c.how = std::move(how);
+  c.options = std::move(options);
+  c.hides = {"What the plug-in", "What to do", "A comma is not a decimal point"};
+  return c;
 }
 
 std::string Normalised(std::string out) {
@@ -158,7 +180,7 @@ void WriteLargeFile(const fs::path& path, std::size_t lines, std::size_t valueLe
 TEST_P(CheckerCases, StatusAndReport) {
   const CheckCase& c = GetParam();
   const fs::path settings = Folder(c.settingsAt) / kSettings;
-  if (c.settingsAt == Place::kNowhere) {
+  if (c.settingsAt == Place::kNowhere || c.settings == "@none") {
   } else if (c.settings == "@folder") {
     fs::create_directory(settings);
   } else if (c.settings == "@lines") {
@@ -174,6 +196,28 @@ TEST_P(CheckerCases, StatusAndReport) {
   const fs::path checker = Folder(c.checkerAt) / "LumavaleCheck.exe";
   fs::copy_file(kChecker, checker);
 
+  const bool wow64 = c.how.find("wow64") != std::string::npos;
+  if (wow64 && !fs::exists("/usr/lib/wine/wine64")) GTEST_SKIP() << "wine64 is not installed";
+  const char* prefix = wow64 ? LUMAVALE_WINEPREFIX "64" : LUMAVALE_WINEPREFIX;
+  const std::size_t lang = c.how.find("LANG=");
+  std::vector<std::string> env;
+  if (lang != std::string::npos) {
+    env = {c.how.substr(lang), std::string("LOCPATH=") + LUMAVALE_LOCALES};
+    if (!fs::exists(fs::path(LUMAVALE_LOCALES) / c.how.substr(lang + 5))) GTEST_SKIP() << "no locale " << env[0];
+  }
+  for (const auto& [name, text] : c.files) std::ofstream(Folder(c.settingsAt) / name, std::ios::binary) << text;
+  if (c.how.find("readonly") != std::string::npos) fs::permissions(settings, fs::perms::owner_write, fs::perm_options::remove);
+  // The game's side: its paths through a drive letter (Q: onto the folder above the
+  // game's) or a Unix link, as a launcher started it.
+  const fs::path drive = fs::path(prefix) / "dosdevices" / "q:";
+  if (c.how.find("drive") != std::string::npos) fs::create_directory_symlink(root, drive);
+  if (c.how.find("link") != std::string::npos) fs::create_directory_symlink(root, root.parent_path() / (root.filename().string() + "-link"));
+  const auto gameSide = [&](const fs::path& path) {
+    const std::string rest = path.string().substr(root.string().size());
+    if (c.how.find("drive") != std::string::npos) return "Q:" + WindowsPath(rest).substr(2);
+    if (c.how.find("link") != std::string::npos) return WindowsPath(root.string() + "-link" + rest);
+    return WindowsPath(path);
+  };
   std::optional<lumavale::wine::Running> game;
   if (c.game != Game::kNone) {
     const fs::path stop = root / "stop";
@@ -187,27 +231,39 @@ TEST_P(CheckerCases, StatusAndReport) {
     if (c.game == Game::kWithTwoCopies) {
       fs::copy_file(kPlugin, Folder(Place::kGame) / "Lumavale.asi");
       if (!c.firstCopySettings.empty()) std::ofstream(Folder(Place::kGame) / kSettings) << c.firstCopySettings;
-      hostArgs.push_back(WindowsPath(Folder(Place::kGame) / "Lumavale.asi"));
+      hostArgs.push_back(gameSide(Folder(Place::kGame) / "Lumavale.asi"));
     }
     if (c.game == Game::kWithPlugin || c.game == Game::kWithTwoCopies) {
-      hostArgs.push_back(WindowsPath(Folder(c.pluginAt) / c.pluginName));
+      hostArgs.push_back(gameSide(Folder(c.pluginAt) / c.pluginName));
     }
-    game.emplace(host, hostArgs, Folder(Place::kGame), stop,
-                 c.otherPrefix ? lumavale::wine::kOtherPrefix : LUMAVALE_WINEPREFIX);
+    game.emplace(gameSide(host), hostArgs, Folder(Place::kGame), stop,
+                 c.otherPrefix ? lumavale::wine::kOtherPrefix : prefix);
     ASSERT_TRUE(game->Ready()) << "the stand-in game did not start";
     if (!c.later.empty()) std::ofstream(settings, std::ios::binary) << c.later;
   }
 
-  std::vector<std::string> args;
+  std::vector<std::string> args = c.options;
   for (const auto& [mark, place] : kMarks) {
     if (c.argument == mark) args.push_back(WindowsPath(Folder(place) / kSettings));
+    if (c.argument == std::string(mark) + "/") args.push_back(WindowsPath(Folder(place)));
   }
-  if (args.empty() && !c.argument.empty()) args.push_back(c.argument);
-  const lumavale::wine::Run run = lumavale::wine::RunProgram(checker, args, Folder(c.checkerAt));
+  if (args.size() == c.options.size() && !c.argument.empty()) args.push_back(c.argument);
+  const lumavale::wine::Run run = lumavale::wine::RunProgram(checker, args, Folder(c.checkerAt), prefix, env);
   const std::string out = Normalised(run.out);
+  fs::remove(drive);
+  fs::remove(root.string() + "-link");
 
   EXPECT_EQ(run.status, c.status) << out;
-  EXPECT_TRUE(out.starts_with("Lumavale settings check\n")) << out;
+  // In the player's language: by --language, or by the locale's.
+  std::string code = "en";
+  for (const std::string& option : c.options) code = option.starts_with("--") ? code : option;
+  if (lang != std::string::npos) code = c.how.substr(lang + 5, 2) == "zh" ? "zh-CN" : c.how.substr(lang + 5, 2);
+  const std::string title = lumavale::check::Words(code).Say(lumavale::check::Say(lumavale::check::Msg::kTitle));
+  EXPECT_TRUE(out.starts_with(title + "\n") || c.options == std::vector<std::string>{"--fix"}) << out;
+  for (const auto& [name, text] : c.after) {
+    const fs::path file = Folder(c.settingsAt) / name;
+    EXPECT_EQ(fs::exists(file) ? lumavale::scenarios::ReadFile(file) : std::string(), text) << name << "\n" << out;
+  }
   for (std::string line : c.lines) {
     for (const auto& [mark, place] : kMarks) {
       const std::size_t at = line.find(std::string(mark) + "\\");
@@ -353,6 +409,45 @@ INSTANTIATE_TEST_SUITE_P(Files, CheckerCases, ::testing::ValuesIn(std::vector<Ch
      {"The copy beside this check, @scripts\\Lumavale.asi", "Copy this file into @scripts\\",
       "Lumavale is active in the running game"},
      Game::kWithPlugin},
+    // One folder is one folder, however the game was started; the game found from the desktop.
+    [] { CheckCase c = InScripts("GameStartedThroughADriveLetter", kAllKeys, 0, {"Lumavale is working in Q:\\game\\"
+         "standin_host.exe", "every value from this file is in place"}, Game::kWithPlugin); c.how = "drive"; return c; }(),
+    [] { CheckCase c = InScripts("GameStartedThroughALink", kAllKeys, 0, {"Lumavale is working in", "every value from "
+         "this file is in place"}, Game::kWithPlugin); c.how = "link"; return c; }(),
+    {"CheckAloneOnTheDesktop", Place::kScripts, kAllKeys, Place::kScripts, Place::kDesk, "", 0,
+     {"Lumavale is working in @game\\standin_host.exe", "Next time, put LumavaleCheck.exe in @scripts\\"},
+     Game::kWithPlugin},
+    {"GameFolderDropped", Place::kScripts, kAllKeys, Place::kScripts, Place::kDesk, "@scripts/", 0,
+     {"@scripts\\ is a folder", "Settings file: @scripts\\LumavaleSettings.ini\n"}},
+    [] { CheckCase c = InScripts("CaseTwinIsNotRead", kAllKeys, 1, {"lumavalesettings.ini is not read"});
+         c.files = {{"lumavalesettings.ini", "[Other]\r\nFog=0\r\n"}}; return c; }(),
+    [] { CheckCase c = InScripts("LumavaleIniIsNotRead", "@none", 1, {"Lumavale.ini is not read"});
+         c.files = {{"Lumavale.ini", kAllKeys}}; return c; }(),
+    // The game looked into from a 64-bit prefix, where it runs as a WoW64 program.
+    [] { CheckCase c = InScripts("Wow64Active", kAllKeys, 0, {"Lumavale is active in the running game",
+         "title S, region E, version 1.1"}, Game::kWithPlugin); c.how = "wow64"; return c; }(),
+    [] { CheckCase c = InScripts("Wow64TwoCopies", kAllKeys, 1, {"has loaded 2 copies of the plug-in, in this order"},
+         Game::kWithTwoCopies); c.how = "wow64"; return c; }(),
+    [] { CheckCase c = InScripts("Wow64Restart", kAllKeys, 1, {"but row 2 (0x", "Restart the game"}, Game::kWithPlugin,
+         "[Lumavale]\r\nAmountInFrontend=0.25\r\nAmountInGameplay=2\r\n[Other]\r\nFog=1\r\nRemoveSkyTextures=1\r\n");
+         c.how = "wow64"; return c; }(),
+    // In the player's language, by --language or by the locale: Cyrillic, accents, Chinese.
+    Spoken("RussianByOption", "", {"--language", "ru"}), Spoken("RussianByLocale", "LANG=ru_RU.UTF-8", {}),
+    Spoken("FrenchByOption", "", {"--language", "fr"}), Spoken("FrenchByLocale", "LANG=fr_FR.UTF-8", {}),
+    Spoken("ChineseByOption", "", {"--language", "zh-CN"}), Spoken("ChineseByLocale", "LANG=zh_CN.UTF-8", {}),
+    // Fixed when asked: the old file kept, only the fixed bytes changed.
+    [] { CheckCase c = InScripts("FixUtf16", lumavale::testing::Utf16(kTraps, false), 0, {"Fixed @scripts\\"
+         "LumavaleSettings.ini.", "No problems found"}); c.options = {"--fix"}; c.after = {{kSettings,
+         lumavale::testing::Utf16(kTrapsFixed, false)}, {"LumavaleSettings.ini.bak", lumavale::testing::Utf16(kTraps, false)}};
+         return c; }(),
+    [] { CheckCase c = InScripts("FixRenamesTheTxt", "@none", 0, {"Renamed @scripts\\LumavaleSettings.ini.txt"});
+         c.files = {{"LumavaleSettings.ini.txt", kAllKeys}}; c.options = {"--fix"};
+         c.after = {{kSettings, kAllKeys}, {"LumavaleSettings.ini.txt", ""}}; return c; }(),
+    [] { CheckCase c = InScripts("FixLeavesAReadOnlyFile", kTraps, 1, {"it is read-only"}); c.how = "readonly";
+         c.options = {"--fix"}; c.after = {{kSettings, kTraps}, {"LumavaleSettings.ini.bak", ""}}; return c; }(),
+    [] { CheckCase c = InScripts("FixWhileTheGameRuns", kAllKeys, 1, {"Fixed @scripts\\", "but row 3 (0x", "Restart the "
+         "game"}, Game::kWithPlugin, "[Lumavale]\r\nAmountInFrontend=0.5\r\nAmountInGameplay=2,5\r\n[Other]\r\nFog=1\r\n"
+         "RemoveSkyTextures=1\r\n"); c.options = {"--fix"}; return c; }(),
     [] {
       CheckCase c = InScripts("GameInAnotherWinePrefix", kAllKeys, 0,
                               {"No game is running from", "sees only the programs of its own Wine prefix"},

@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <ranges>
 #include <thread>
+#include <utility>
 
 #include "checker/profile_text.h"
 #include "ansi.h"
@@ -106,8 +108,8 @@ HostAddress HostImageBase() {
 namespace check::system {
 namespace {
 
-// The path of the object `path` names, where an alias leads elsewhere (a drive letter
-// mapped onto a folder, a link): the longest alias that begins it is put in place.
+// The path of the object `path` names, where an alias (a drive letter mapped onto a
+// folder, a link) leads elsewhere: the longest alias that begins it is put in place.
 std::string Real(const std::string& path) {
   std::size_t longest = 0;
   std::string target;
@@ -118,13 +120,6 @@ std::string Real(const std::string& path) {
     }
   }
   return longest == 0 ? path : target + path.substr(longest);
-}
-
-// An entry of `map` by the path as written, or else by the object it names.
-template <typename Map>
-auto Find(Map& map, const std::string& path) {
-  const auto found = map.find(path);
-  return found != map.end() ? found : map.find(Real(path));
 }
 
 }  // namespace
@@ -140,15 +135,13 @@ std::string FullPath(const std::string& path) {
 
 Kind KindOf(const std::string& path) {
   const fake::Platform& state = fake::State();
-  if (Find(state.files, path) != state.files.end() || Find(state.existingFiles, path) != state.existingFiles.end()) {
-    return Kind::kFile;
-  }
-  const auto other = Find(state.otherThings, path);
+  if (state.files.contains(path) || state.existingFiles.contains(path)) return Kind::kFile;
+  const auto other = state.otherThings.find(path);
   return other == state.otherThings.end() ? Kind::kNothing : other->second;
 }
 
 Read ReadWholeFile(const std::string& path, char** bytes, std::size_t* size, std::uint32_t* error) {
-  const auto found = Find(fake::State().files, path);
+  const auto found = fake::State().files.find(path);
   if (found == fake::State().files.end()) {
     *error = 2;
     return Read::kCannotOpen;
@@ -161,14 +154,13 @@ Read ReadWholeFile(const std::string& path, char** bytes, std::size_t* size, std
 }
 
 std::string FileStart(const std::string& path, std::size_t size) {
-  const auto found = Find(fake::State().files, path);
+  const auto found = fake::State().files.find(path);
   return found == fake::State().files.end() ? std::string() : found->second.substr(0, size);
 }
 
-std::optional<std::vector<std::string>> FilesIn(const std::string& path) {
+std::optional<std::vector<std::string>> FilesIn(const std::string& folder) {
   const fake::Platform& state = fake::State();
-  if (KindOf(path) == Kind::kUnreachable) return std::nullopt;
-  const std::string folder = Real(path);
+  if (KindOf(folder) == Kind::kUnreachable) return std::nullopt;
   std::vector<std::string> names;
   const auto add = [&](const std::string& file) {
     if (file.starts_with(folder) && file.find_first_of("\\/", folder.size()) == std::string::npos) {
@@ -181,7 +173,7 @@ std::optional<std::vector<std::string>> FilesIn(const std::string& path) {
 }
 
 std::optional<Version> VersionOf(const std::string& path) {
-  const auto found = Find(fake::State().versions, path);
+  const auto found = fake::State().versions.find(path);
   if (found == fake::State().versions.end()) return std::nullopt;
   return found->second;
 }
@@ -215,15 +207,15 @@ bool UnderWine() { return fake::State().underWine; }
 
 std::uint16_t UserLanguage() { return fake::State().userLanguage; }
 
+// What a path names, as the fake's object ids: none where it names nothing.
 std::optional<bool> SameObject(const std::string& a, const std::string& b) {
-  const auto object = [](const std::string& written) -> std::optional<std::string> {
-    const fake::Platform& state = fake::State();
+  const fake::Platform& state = fake::State();
+  const auto object = [&](const std::string& written) -> std::optional<std::string> {
     std::string path = Real(written);
-    // A path that names nothing cannot be opened to ask.
     const std::string below = path.ends_with("\\") ? path : path + "\\";
     const auto under = [&](const std::string& file) { return file.starts_with(below); };
     if (KindOf(path) == Kind::kNothing && std::ranges::none_of(state.existingFiles, under) &&
-        std::ranges::none_of(state.files, [&](const auto& file) { return under(file.first); })) {
+        std::ranges::none_of(state.files | std::views::keys, under)) {
       return std::nullopt;
     }
     if (path.ends_with("\\")) path.pop_back();
@@ -231,10 +223,9 @@ std::optional<bool> SameObject(const std::string& a, const std::string& b) {
     if (!state.caseSensitive) std::ranges::transform(path, path.begin(), profile::Lower);
     return path;
   };
-  if (fake::State().identityUnknown) return std::nullopt;
   const auto first = object(a);
   const auto second = object(b);
-  if (!first || !second) return std::nullopt;
+  if (!first || !second || state.identityUnknown) return std::nullopt;
   return *first == *second;
 }
 
@@ -251,45 +242,45 @@ std::string FromAnsi(std::string_view text) {
   return utf::Utf8(wide);
 }
 
-Written ReplaceWith(const std::string& path, std::string_view bytes, const std::string& backup) {
+// A write the test made fail, or none.
+std::optional<Written> Refused(const std::string& path, const std::string& what) {
   fake::Platform& state = fake::State();
-  state.writes.push_back("replace " + path + " keeping " + backup);
-  if (state.readOnly.contains(path)) return {Wrote::kReadOnly, 5};
-  if (const auto failing = state.failingWrites.find(path); failing != state.failingWrites.end()) return failing->second;
-  const auto file = Find(state.files, path);
-  if (file == state.files.end() || KindOf(backup) != Kind::kNothing) return {Wrote::kFailed, 87};
-  state.files[backup] = file->second;
-  file->second = std::string(bytes);
+  state.writes.push_back(what + " " + path);
+  const auto failing = state.failingWrites.find(path);
+  return failing == state.failingWrites.end() ? std::nullopt : std::optional<Written>(failing->second);
+}
+
+Written ReplaceWith(const std::string& path, std::string_view bytes, const std::string& backup) {
+  if (const auto refused = Refused(path, "replace")) return *refused;
+  const auto file = fake::State().files.find(path);
+  if (file == fake::State().files.end() || KindOf(backup) != Kind::kNothing) return {Wrote::kFailed, 87};
+  fake::State().files[backup] = std::exchange(file->second, std::string(bytes));
   return {Wrote::kDone, 0};
 }
 
 Written Create(const std::string& path, std::string_view bytes) {
-  fake::Platform& state = fake::State();
-  state.writes.push_back("create " + path);
-  if (const auto failing = state.failingWrites.find(path); failing != state.failingWrites.end()) return failing->second;
+  if (const auto refused = Refused(path, "create")) return *refused;
   if (KindOf(path) != Kind::kNothing) return {Wrote::kExists, 80};
-  state.files[path] = std::string(bytes);
+  fake::State().files[path] = std::string(bytes);
   return {Wrote::kDone, 0};
 }
 
 Written Rename(const std::string& from, const std::string& to) {
-  fake::Platform& state = fake::State();
-  state.writes.push_back("rename " + from + " to " + to);
-  if (const auto failing = state.failingWrites.find(from); failing != state.failingWrites.end()) return failing->second;
-  const auto file = Find(state.files, from);
-  if (file == state.files.end()) return {Wrote::kFailed, 2};
+  if (const auto refused = Refused(from, "rename")) return *refused;
+  const auto file = fake::State().files.find(from);
+  if (file == fake::State().files.end()) return {Wrote::kFailed, 2};
   if (KindOf(to) != Kind::kNothing) return {Wrote::kExists, 183};
-  std::string bytes = std::move(file->second);
-  state.files.erase(file);
-  state.files[to] = std::move(bytes);
+  std::string moved = std::move(file->second);
+  fake::State().files.erase(file);
+  fake::State().files[to] = std::move(moved);
   return {Wrote::kDone, 0};
 }
 
 std::string ReadLine() {
-  fake::Platform& state = fake::State();
-  if (state.typed.empty()) return {};
-  std::string line = state.typed.front();
-  state.typed.erase(state.typed.begin());
+  std::vector<std::string>& typed = fake::State().typed;
+  if (typed.empty()) return {};
+  std::string line = typed.front();
+  typed.erase(typed.begin());
   return line;
 }
 

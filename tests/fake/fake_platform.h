@@ -61,9 +61,7 @@ struct Platform {
   bool caseSensitive = false;    // the disk tells names apart by letter case
   bool identityUnknown = false;  // no path can be asked what it names
   std::uint16_t userLanguage = 0x0409;
-  // Writing: files that are read-only, writes that fail (by path, with what they
-  // give), and the lines the player types.
-  std::set<std::string> readOnly{};
+  // Writes that fail (by path, with what they give), and the lines the player types.
   std::map<std::string, check::system::Written> failingWrites{};
   std::vector<std::string> typed{};
 

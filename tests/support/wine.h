@@ -30,10 +30,12 @@ struct Run {
 
 namespace detail {
 
-// Starts `argv` in `directory` with Wine's environment, in the Wine prefix `prefix`;
-// its standard output comes out of the returned descriptor.
+// Starts `argv` in `directory` with Wine's environment, in the Wine prefix `prefix`,
+// with the variables `env` besides; its standard output comes out of the returned
+// descriptor.
 inline std::pair<pid_t, int> Start(std::vector<std::string> argv, const std::filesystem::path& directory,
-                                   const char* prefix = LUMAVALE_WINEPREFIX) {
+                                   const char* prefix = LUMAVALE_WINEPREFIX,
+                                   const std::vector<std::string>& env = {}) {
   int pipeEnds[2];
   if (pipe(pipeEnds) != 0) return {-1, -1};
   const pid_t child = fork();
@@ -54,6 +56,7 @@ inline std::pair<pid_t, int> Start(std::vector<std::string> argv, const std::fil
     // ANSI code page stays Wine's default (1252), which lacks Cyrillic and emoji.
     setenv("LANG", "C.UTF-8", 1);
     unsetenv("LC_ALL");
+    for (const std::string& variable : env) putenv(const_cast<char*>(variable.c_str()));
     std::vector<char*> pointers;
     for (std::string& arg : argv) pointers.push_back(arg.data());
     pointers.push_back(nullptr);
@@ -82,8 +85,9 @@ inline int Wait(pid_t child) {
 }
 
 // Runs `argv` in `directory` with Wine's environment, collecting standard output.
-inline Run Exec(std::vector<std::string> argv, const std::filesystem::path& directory) {
-  const auto [child, out] = Start(std::move(argv), directory);
+inline Run Exec(std::vector<std::string> argv, const std::filesystem::path& directory,
+                const char* prefix = LUMAVALE_WINEPREFIX, const std::vector<std::string>& env = {}) {
+  const auto [child, out] = Start(std::move(argv), directory, prefix, env);
   if (child < 0) return {};
   Run run{-1, ReadOut(out)};
   close(out);
@@ -110,9 +114,10 @@ inline const std::string& UnavailableReason() {
 
 // Runs `wine EXE args...` in `directory` and collects its standard output.
 inline Run RunProgram(const std::filesystem::path& exe, std::vector<std::string> args,
-                      const std::filesystem::path& directory) {
+                      const std::filesystem::path& directory, const char* prefix = LUMAVALE_WINEPREFIX,
+                      const std::vector<std::string>& env = {}) {
   args.insert(args.begin(), {"wine", exe.string()});
-  return detail::Exec(std::move(args), directory);
+  return detail::Exec(std::move(args), directory, prefix, env);
 }
 
 // The Wine prefix of a game that a program in the tests' own prefix cannot see.
