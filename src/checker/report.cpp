@@ -161,7 +161,7 @@ class Layout {
     if (verdict.stopped) {
       // Said already, in the lines above.
       for (const Finding& finding : verdict.findings) {
-        report.warnings.push_back({finding.line, finding.problem, Plain(words.Say(finding.message)), {}});
+        report.warnings.push_back({finding.line, finding.problem, Plain(words.Say(finding.message)), {}, false});
       }
       return;
     }
@@ -190,7 +190,7 @@ class Layout {
       Wrapped("    ", message);
       if (!advice.empty()) Wrapped("    ", words.Say(Say(Msg::kWhatToDo, Text(advice))));
       if (!finding.fix.empty()) Wrapped("    ", words.Say(Say(Msg::kFixable)));
-      report.warnings.push_back({finding.line, finding.problem, Plain(message), Plain(advice)});
+      report.warnings.push_back({finding.line, finding.problem, Plain(message), Plain(advice), !finding.fix.empty()});
     }
     if (verdict.hiddenLines != 0) {
       out += "\n";

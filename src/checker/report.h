@@ -22,6 +22,7 @@ struct Warning {
   Problem problem;
   std::string message;
   std::string advice;  // may be empty
+  bool fixable;        // the check can make what it advises
 };
 
 struct Report {

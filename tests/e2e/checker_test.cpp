@@ -11,8 +11,10 @@
 #include <fstream>
 #include <map>
 #include <optional>
+#include <regex>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "checker/words.h"
@@ -27,6 +29,7 @@ namespace {
 namespace fs = std::filesystem;
 using lumavale::testing::Bytes;
 using lumavale::testing::Shows;
+using lumavale::testing::Utf16;
 using lumavale::wine::WindowsPath;
 
 const fs::path kWin32Dir = LUMAVALE_WIN32_DIR;
@@ -75,9 +78,8 @@ struct CheckCase {
   bool notThePlugin = false;           // a DLL without the plug-in's version information lies where it should
   bool otherPrefix = false;            // the game runs in a Wine prefix of its own
   std::vector<std::string> hides = {}; // must not appear in the output
-  // Besides: "wow64", the game and the check in a 64-bit prefix; "drive" or "link", the
-  // game started through a drive letter or a Unix link onto the folder above the game's;
-  // "readonly", the settings file read-only; "LANG=xx_XX.UTF-8", the player's locale.
+  // Besides: "wow64" (the game and the check in a 64-bit prefix), "drive" or "link" (the game started through a
+  // drive letter or a Unix link), "readonly" (the settings file), "LANG=xx_XX.UTF-8" (the player's locale).
   std::string how = {};
   std::vector<std::string> options = {};            // before the argument
   std::map<std::string, std::string> files = {};    // other files beside the settings file
@@ -100,12 +102,16 @@ CheckCase InScripts(std::string name, std::string settings, int status, std::vec
 const std::string kTraps = "; mine\r\n[Lumavale]\r\nAmountInGameplay=1,5\r\nEnabeld=1\r\n[Other]\r\nFog=true\r\n";
 const std::string kTrapsFixed = "; mine\r\n[Lumavale]\r\nAmountInGameplay=1.5\r\nEnabled=1\r\n[Other]\r\nFog=1\r\n";
 
+CheckCase With(CheckCase c, std::string how, std::vector<std::string> options = {},
+               std::map<std::string, std::string> files = {}, std::map<std::string, std::string> after = {}) {
+  std::tie(c.how, c.options, c.files, c.after) = std::tie(how, options, files, after);
+  return c;
+}
+
 // The same report in a player's language: no English, the same lines from the file and bytes.
 CheckCase Spoken(std::string name, std::string how, std::vector<std::string> options) {
-  CheckCase c = InScripts(std::move(name), "[Lumavale]\r\nAmountInGameplay=1,5\r\n", 1,
-                          {"  AmountInGameplay=1,5\n", "@3 := 00 00 80 3F"});
-  c.how = std::move(how);
-  c.options = std::move(options);
+  CheckCase c = With(InScripts(std::move(name), "[Lumavale]\r\nAmountInGameplay=1,5\r\n", 1,
+                               {"AmountInGameplay=1,5\n", "@3 := 00 00 80 3F"}), std::move(how), std::move(options));
   c.hides = {"What the plug-in", "What to do", "A comma is not a decimal point"};
   return c;
 }
@@ -115,19 +121,15 @@ std::string Normalised(std::string out) {
   return out;
 }
 
-// The rows of the report by address: the bytes of a "row N  address := bytes" row,
-// none for a "not written" one.
+// The rows of the report by address, in any language: the bytes of a "row N  address
+// := bytes" row, none for a "not written" one.
 std::map<std::uint32_t, Bytes> ReportedRows(const std::string& out) {
   std::map<std::uint32_t, Bytes> rows;
-  std::istringstream lines(out.substr(out.find("What the plug-in will write")));
-  std::string line;
-  std::getline(lines, line);
-  while (std::getline(lines, line) && line.starts_with("  row ")) {
-    std::istringstream words(line);
-    std::string address, word, bytes;
-    words >> word >> word >> address >> word;  // "row N", then ":=", or the "not" of "not written"
-    while (word != "not" && words >> word && !word.starts_with("(")) bytes += word;
-    rows[static_cast<std::uint32_t>(std::stoul(address, nullptr, 16))] = lumavale::testing::FromHex(bytes);
+  const std::regex row("\\n  [^\\n]*? [1-6]  0x([0-9A-F]{8})(?: := ((?:[0-9A-F]{2} ?)+))?");
+  for (std::sregex_iterator at(out.begin(), out.end(), row), end; at != end; ++at) {
+    std::string bytes = (*at)[2];
+    std::erase(bytes, ' ');
+    rows[static_cast<std::uint32_t>(std::stoul((*at)[1], nullptr, 16))] = lumavale::testing::FromHex(bytes);
   }
   return rows;
 }
@@ -196,27 +198,23 @@ TEST_P(CheckerCases, StatusAndReport) {
   const fs::path checker = Folder(c.checkerAt) / "LumavaleCheck.exe";
   fs::copy_file(kChecker, checker);
 
-  const bool wow64 = c.how.find("wow64") != std::string::npos;
-  if (wow64 && !fs::exists("/usr/lib/wine/wine64")) GTEST_SKIP() << "wine64 is not installed";
-  const char* prefix = wow64 ? LUMAVALE_WINEPREFIX "64" : LUMAVALE_WINEPREFIX;
-  const std::size_t lang = c.how.find("LANG=");
-  std::vector<std::string> env;
-  if (lang != std::string::npos) {
-    env = {c.how.substr(lang), std::string("LOCPATH=") + LUMAVALE_LOCALES};
-    if (!fs::exists(fs::path(LUMAVALE_LOCALES) / c.how.substr(lang + 5))) GTEST_SKIP() << "no locale " << env[0];
-  }
+  const auto how = [&](const char* word) { return c.how.find(word) != std::string::npos; };
+  if (how("wow64") && !fs::exists("/usr/lib/wine/wine64")) GTEST_SKIP() << "wine64 is not installed";
+  const char* prefix = how("wow64") ? LUMAVALE_WINEPREFIX "64" : LUMAVALE_WINEPREFIX;
+  const std::string locale = how("LANG=") ? c.how.substr(c.how.find("LANG=") + 5) : std::string();
+  const std::vector<std::string> env = {"LANG=" + (locale.empty() ? "C.UTF-8" : locale), "LOCPATH=" LUMAVALE_LOCALES};
+  if (!locale.empty() && !fs::exists(fs::path(LUMAVALE_LOCALES) / locale)) GTEST_SKIP() << "no locale " << locale;
   for (const auto& [name, text] : c.files) std::ofstream(Folder(c.settingsAt) / name, std::ios::binary) << text;
-  if (c.how.find("readonly") != std::string::npos) fs::permissions(settings, fs::perms::owner_write, fs::perm_options::remove);
+  if (how("readonly")) fs::permissions(settings, fs::perms::owner_write, fs::perm_options::remove);
   // The game's side: its paths through a drive letter (Q: onto the folder above the
-  // game's) or a Unix link, as a launcher started it.
+  // game's) or a Unix link, as a launcher may start it.
   const fs::path drive = fs::path(prefix) / "dosdevices" / "q:";
-  if (c.how.find("drive") != std::string::npos) fs::create_directory_symlink(root, drive);
-  if (c.how.find("link") != std::string::npos) fs::create_directory_symlink(root, root.parent_path() / (root.filename().string() + "-link"));
+  const fs::path link = root.string() + "-link";
+  if (how("drive")) fs::create_directory_symlink(root, drive);
+  if (how("link")) fs::create_directory_symlink(root, link);
   const auto gameSide = [&](const fs::path& path) {
     const std::string rest = path.string().substr(root.string().size());
-    if (c.how.find("drive") != std::string::npos) return "Q:" + WindowsPath(rest).substr(2);
-    if (c.how.find("link") != std::string::npos) return WindowsPath(root.string() + "-link" + rest);
-    return WindowsPath(path);
+    return how("drive") ? "Q:" + WindowsPath(rest).substr(2) : WindowsPath(how("link") ? fs::path(link.string() + rest) : path);
   };
   std::optional<lumavale::wine::Running> game;
   if (c.game != Game::kNone) {
@@ -251,13 +249,12 @@ TEST_P(CheckerCases, StatusAndReport) {
   const lumavale::wine::Run run = lumavale::wine::RunProgram(checker, args, Folder(c.checkerAt), prefix, env);
   const std::string out = Normalised(run.out);
   fs::remove(drive);
-  fs::remove(root.string() + "-link");
+  fs::remove(link);
 
   EXPECT_EQ(run.status, c.status) << out;
   // In the player's language: by --language, or by the locale's.
-  std::string code = "en";
-  for (const std::string& option : c.options) code = option.starts_with("--") ? code : option;
-  if (lang != std::string::npos) code = c.how.substr(lang + 5, 2) == "zh" ? "zh-CN" : c.how.substr(lang + 5, 2);
+  std::string code = locale.starts_with("zh") ? "zh-CN" : locale.empty() ? "en" : locale.substr(0, 2);
+  if (c.options.size() == 2) code = c.options[1];
   const std::string title = lumavale::check::Words(code).Say(lumavale::check::Say(lumavale::check::Msg::kTitle));
   EXPECT_TRUE(out.starts_with(title + "\n") || c.options == std::vector<std::string>{"--fix"}) << out;
   for (const auto& [name, text] : c.after) {
@@ -289,7 +286,7 @@ TEST_P(CheckerCases, StatusAndReport) {
   EXPECT_EQ(reported, HostRows(Normalised(hosted.out))) << "check:\n" << out << "\nhost:\n" << hosted.out;
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, CheckerCases, ::testing::ValuesIn(std::vector<CheckCase>{
+const std::vector<CheckCase> kCases = {
     InScripts("EveryKeyCorrect", kAllKeys, 0,
               {"Settings file: @scripts\\LumavaleSettings.ini\n", "[Other] Fog: \"1\" (line 8)\n",
                "-> fog: on, @4 := 01\n", "row 3  @3 := 00 00 00 40      (AmountInGameplay)\n", "No problems found"}),
@@ -341,27 +338,18 @@ INSTANTIATE_TEST_SUITE_P(Files, CheckerCases, ::testing::ValuesIn(std::vector<Ch
               {"it is a folder, not a file", "row 5  @5      not written: RemoveSkyTextures is off\n"}),
     InScripts("FiveMebibytesOfOneCharacterLines", "@lines", 1, {"And 2621390 more lines with problems"}),
     // "Is it working?", asked of a running game.
-    InScripts("RunningGameWithThePlugInActive", kAllKeys, 0,
-              {"Lumavale is active in the running game", "title S, region E, version 1.1"}, Game::kWithPlugin),
+    // Active, and known by its version information under another name.
+    [] { CheckCase c = InScripts("RunningGameWithThePlugInActive", kAllKeys, 0, {"Plug-in: zz_Lumavale.asi, Lumavale ",
+         "Lumavale is active in the running game", "title S, region E, version 1.1", "No problems found"},
+         Game::kWithPlugin); c.pluginName = "zz_Lumavale.asi"; return c; }(),
     InScripts("RunningGameStartedBeforeTheFileChanged", kAllKeys, 1, {"but row 2 (0x", "Restart the game"},
               Game::kWithPlugin,
               "[Lumavale]\r\nAmountInFrontend=0.25\r\nAmountInGameplay=2\r\n[Other]\r\nFog=1\r\n"
               "RemoveSkyTextures=1\r\n"),
     InScripts("RunningGameWithoutThePlugIn", kAllKeys, 1, {"no copy of the plug-in is loaded in it"},
               Game::kWithoutPlugin),
-    [] {
-      CheckCase c = InScripts("RenamedPlugInActive", kAllKeys, 0,
-                              {"Plug-in: zz_Lumavale.asi, Lumavale ", "Lumavale is active in the running game",
-                               "No problems found"},
-                              Game::kWithPlugin);
-      c.pluginName = "zz_Lumavale.asi";
-      return c;
-    }(),
     InScripts("LauncherRunningIsNotTheGame", kAllKeys, 0, {"No game is running from @scripts\\ or a folder above it"},
               Game::kLauncher),
-    InScripts("TwoCopiesLoaded", kAllKeys, 1,
-              {"has loaded 2 copies of the plug-in, in this order", "Lumavale is active in the running game"},
-              Game::kWithTwoCopies),
     InScripts("FogTurnedOffAfterTheStart", kAllKeys, 0,
               {"is written by no loaded copy with the files as they are now (Fog is off), but it holds the bytes",
                "No problems found"},
@@ -374,35 +362,17 @@ INSTANTIATE_TEST_SUITE_P(Files, CheckerCases, ::testing::ValuesIn(std::vector<Ch
     InScripts("TwoHundredFiftyMebibytes", "@large", 1,
               {"And 255950 more lines with problems", "@2 := 00 00 00 3F"}),
     // Two copies loaded, the game folder's first, each with a file of its own, asked from each folder.
-    [] {
-      CheckCase c = InScripts("TwoCopiesWithTheirOwnFilesAskedFromScripts", kScriptsFileOff, 1,
-                              {"Lumavale is active in the running game", "row 2 (@2): 33 33 33 3F, from this file",
-                               "This file leaves row 1 (@1) and row 4 (@4) unwritten, but another copy writes them: "
-                               "@game\\Lumavale.asi"},
-                              Game::kWithTwoCopies);
-      c.firstCopySettings = kGameFileOn;
-      c.hides = {"Restart", "overwritten", "Note:"};
-      return c;
-    }(),
-    [] {
-      CheckCase c = InScripts("TwoCopiesWithTheirOwnFilesAskedFromTheGameFolder", kScriptsFileOff, 1,
-                              {"row 4 (@4): 01, from this file", "Of what this file gives, row 2 (@2) is overwritten "
-                               "by a copy loaded later: @scripts\\Lumavale.asi"},
-                              Game::kWithTwoCopies);
-      c.checkerAt = Place::kGame;
-      c.firstCopySettings = kGameFileOn;
-      c.hides = {"Restart", "unwritten", "Enabled is off"};
-      return c;
-    }(),
-    [] {
-      CheckCase c = InScripts("LoadedDllCalledLikeThePlugIn", kAllKeys, 1,
-                              {"@scripts\\Lumavale.asi is not the plug-in: it is a program, but not this plug-in",
-                               "The running game has loaded it", "It has loaded @scripts\\Lumavale.asi"},
-                              Game::kWithPlugin);
-      c.notThePlugin = true;
-      c.hides = {"ASI loader", "There is no copy"};
-      return c;
-    }(),
+    [] { CheckCase c = InScripts("TwoCopiesWithTheirOwnFilesAskedFromScripts", kScriptsFileOff, 1, {"Lumavale is active "
+         "in the running game", "has loaded 2 copies of the plug-in, in this order", "row 2 (@2): 33 33 33 3F, from this "
+         "file", "This file leaves row 1 (@1) and row 4 (@4) unwritten, but another copy writes them: @game\\Lumavale.asi"},
+         Game::kWithTwoCopies); c.firstCopySettings = kGameFileOn; c.hides = {"Restart", "overwritten", "Note:"}; return c; }(),
+    [] { CheckCase c = InScripts("TwoCopiesWithTheirOwnFilesAskedFromTheGameFolder", kScriptsFileOff, 1, {"row 4 (@4): 01, "
+         "from this file", "Of what this file gives, row 2 (@2) is overwritten by a copy loaded later: @scripts\\Lumavale.asi"},
+         Game::kWithTwoCopies); c.checkerAt = Place::kGame; c.firstCopySettings = kGameFileOn;
+         c.hides = {"Restart", "unwritten", "Enabled is off"}; return c; }(),
+    [] { CheckCase c = InScripts("LoadedDllCalledLikeThePlugIn", kAllKeys, 1, {"@scripts\\Lumavale.asi is not the plug-in: it "
+         "is a program, but not this plug-in", "The running game has loaded it", "It has loaded @scripts\\Lumavale.asi"},
+         Game::kWithPlugin); c.notThePlugin = true; c.hides = {"ASI loader", "There is no copy"}; return c; }(),
     {"PlugInTwoFoldersBelowTheGame", Place::kMods, kAllKeys, Place::kMods, Place::kMods, "", 0,
      {"Lumavale is active in the running game (@game\\standin_host.exe)"}, Game::kWithPlugin},
     {"DroppedFromAnotherFolderWhileTheGameRuns", Place::kDesk, kAllKeys, Place::kScripts, Place::kScripts, "@desk", 1,
@@ -410,51 +380,48 @@ INSTANTIATE_TEST_SUITE_P(Files, CheckerCases, ::testing::ValuesIn(std::vector<Ch
       "Lumavale is active in the running game"},
      Game::kWithPlugin},
     // One folder is one folder, however the game was started; the game found from the desktop.
-    [] { CheckCase c = InScripts("GameStartedThroughADriveLetter", kAllKeys, 0, {"Lumavale is working in Q:\\game\\"
-         "standin_host.exe", "every value from this file is in place"}, Game::kWithPlugin); c.how = "drive"; return c; }(),
-    [] { CheckCase c = InScripts("GameStartedThroughALink", kAllKeys, 0, {"Lumavale is working in", "every value from "
-         "this file is in place"}, Game::kWithPlugin); c.how = "link"; return c; }(),
+    With(InScripts("GameStartedThroughADriveLetter", kAllKeys, 0, {"Lumavale is working in Q:\\game\\standin_host.exe",
+                   "every value from this file is in place"}, Game::kWithPlugin), "drive"),
+    With(InScripts("GameStartedThroughALink", kAllKeys, 0, {"Lumavale is working in", "every value from this file is "
+                   "in place"}, Game::kWithPlugin), "link"),
     {"CheckAloneOnTheDesktop", Place::kScripts, kAllKeys, Place::kScripts, Place::kDesk, "", 0,
      {"Lumavale is working in @game\\standin_host.exe", "Next time, put LumavaleCheck.exe in @scripts\\"},
      Game::kWithPlugin},
     {"GameFolderDropped", Place::kScripts, kAllKeys, Place::kScripts, Place::kDesk, "@scripts/", 0,
      {"@scripts\\ is a folder", "Settings file: @scripts\\LumavaleSettings.ini\n"}},
-    [] { CheckCase c = InScripts("CaseTwinIsNotRead", kAllKeys, 1, {"lumavalesettings.ini is not read"});
-         c.files = {{"lumavalesettings.ini", "[Other]\r\nFog=0\r\n"}}; return c; }(),
-    [] { CheckCase c = InScripts("LumavaleIniIsNotRead", "@none", 1, {"Lumavale.ini is not read"});
-         c.files = {{"Lumavale.ini", kAllKeys}}; return c; }(),
-    // The game looked into from a 64-bit prefix, where it runs as a WoW64 program.
-    [] { CheckCase c = InScripts("Wow64Active", kAllKeys, 0, {"Lumavale is active in the running game",
-         "title S, region E, version 1.1"}, Game::kWithPlugin); c.how = "wow64"; return c; }(),
-    [] { CheckCase c = InScripts("Wow64TwoCopies", kAllKeys, 1, {"has loaded 2 copies of the plug-in, in this order"},
-         Game::kWithTwoCopies); c.how = "wow64"; return c; }(),
-    [] { CheckCase c = InScripts("Wow64Restart", kAllKeys, 1, {"but row 2 (0x", "Restart the game"}, Game::kWithPlugin,
-         "[Lumavale]\r\nAmountInFrontend=0.25\r\nAmountInGameplay=2\r\n[Other]\r\nFog=1\r\nRemoveSkyTextures=1\r\n");
-         c.how = "wow64"; return c; }(),
+    With(InScripts("CaseTwinIsNotRead", kAllKeys, 1, {"lumavalesettings.ini is not read"}), "", {},
+         {{"lumavalesettings.ini", "[Other]\r\nFog=0\r\n"}}),
+    With(InScripts("LumavaleIniIsNotRead", "@none", 1, {"Lumavale.ini is not read"}), "", {}, {{"Lumavale.ini", kAllKeys}}),
     // In the player's language, by --language or by the locale: Cyrillic, accents, Chinese.
     Spoken("RussianByOption", "", {"--language", "ru"}), Spoken("RussianByLocale", "LANG=ru_RU.UTF-8", {}),
     Spoken("FrenchByOption", "", {"--language", "fr"}), Spoken("FrenchByLocale", "LANG=fr_FR.UTF-8", {}),
     Spoken("ChineseByOption", "", {"--language", "zh-CN"}), Spoken("ChineseByLocale", "LANG=zh_CN.UTF-8", {}),
     // Fixed when asked: the old file kept, only the fixed bytes changed.
-    [] { CheckCase c = InScripts("FixUtf16", lumavale::testing::Utf16(kTraps, false), 0, {"Fixed @scripts\\"
-         "LumavaleSettings.ini.", "No problems found"}); c.options = {"--fix"}; c.after = {{kSettings,
-         lumavale::testing::Utf16(kTrapsFixed, false)}, {"LumavaleSettings.ini.bak", lumavale::testing::Utf16(kTraps, false)}};
-         return c; }(),
-    [] { CheckCase c = InScripts("FixRenamesTheTxt", "@none", 0, {"Renamed @scripts\\LumavaleSettings.ini.txt"});
-         c.files = {{"LumavaleSettings.ini.txt", kAllKeys}}; c.options = {"--fix"};
-         c.after = {{kSettings, kAllKeys}, {"LumavaleSettings.ini.txt", ""}}; return c; }(),
-    [] { CheckCase c = InScripts("FixLeavesAReadOnlyFile", kTraps, 1, {"it is read-only"}); c.how = "readonly";
-         c.options = {"--fix"}; c.after = {{kSettings, kTraps}, {"LumavaleSettings.ini.bak", ""}}; return c; }(),
-    [] { CheckCase c = InScripts("FixWhileTheGameRuns", kAllKeys, 1, {"Fixed @scripts\\", "but row 3 (0x", "Restart the "
-         "game"}, Game::kWithPlugin, "[Lumavale]\r\nAmountInFrontend=0.5\r\nAmountInGameplay=2,5\r\n[Other]\r\nFog=1\r\n"
-         "RemoveSkyTextures=1\r\n"); c.options = {"--fix"}; return c; }(),
-    [] {
-      CheckCase c = InScripts("GameInAnotherWinePrefix", kAllKeys, 0,
-                              {"No game is running from", "sees only the programs of its own Wine prefix"},
-                              Game::kWithPlugin);
-      c.otherPrefix = true;
-      return c;
-    }(),
-}), [](const auto& param) { return param.param.name; });
+    With(InScripts("FixUtf16", Utf16(kTraps, false), 0, {"Fixed @scripts\\LumavaleSettings.ini.", "No problems found"}),
+         "", {"--fix"}, {}, {{kSettings, Utf16(kTrapsFixed, false)}, {kSettings + std::string(".bak"), Utf16(kTraps, false)}}),
+    With(InScripts("FixRenamesTheTxt", "@none", 0, {"Renamed @scripts\\LumavaleSettings.ini.txt"}), "", {"--fix"},
+         {{"LumavaleSettings.ini.txt", kAllKeys}}, {{kSettings, kAllKeys}, {"LumavaleSettings.ini.txt", ""}}),
+    With(InScripts("FixLeavesAReadOnlyFile", kTraps, 1, {"it is read-only"}), "readonly", {"--fix"}, {},
+         {{kSettings, kTraps}, {kSettings + std::string(".bak"), ""}}),
+    With(InScripts("FixWhileTheGameRuns", kAllKeys, 1, {"Fixed @scripts\\", "but row 3 (0x", "Restart the game"},
+                   Game::kWithPlugin, "[Lumavale]\r\nAmountInFrontend=0.5\r\nAmountInGameplay=2,5\r\n[Other]\r\nFog=1\r\n"
+                   "RemoveSkyTextures=1\r\n"), "", {"--fix"}),
+    [] { CheckCase c = InScripts("GameInAnotherWinePrefix", kAllKeys, 0, {"No game is running from", "sees only the "
+         "programs of its own Wine prefix"}, Game::kWithPlugin); c.otherPrefix = true; return c; }(),
+};
+
+// The rows that look into a running game, again from a 64-bit prefix, where the game
+// runs as a WoW64 program (as under Proton).
+std::vector<CheckCase> Wow64() {
+  std::vector<CheckCase> cases;
+  for (const CheckCase& c : kCases) {
+    if (c.game == Game::kWithPlugin || c.game == Game::kWithTwoCopies) cases.push_back(With(c, c.how + " wow64", c.options, c.files, c.after));
+  }
+  return cases;
+}
+
+constexpr auto kByName = [](const auto& param) { return param.param.name; };
+INSTANTIATE_TEST_SUITE_P(Files, CheckerCases, ::testing::ValuesIn(kCases), kByName);
+INSTANTIATE_TEST_SUITE_P(Wow64, CheckerCases, ::testing::ValuesIn(Wow64()), kByName);
 
 }  // namespace

@@ -106,23 +106,6 @@ HostAddress HostImageBase() {
 }  // namespace platform
 
 namespace check::system {
-namespace {
-
-// The path of the object `path` names, where an alias (a drive letter mapped onto a
-// folder, a link) leads elsewhere: the longest alias that begins it is put in place.
-std::string Real(const std::string& path) {
-  std::size_t longest = 0;
-  std::string target;
-  for (const auto& [alias, real] : fake::State().aliases) {
-    if (alias.size() > longest && path.size() >= alias.size() && profile::SameName(path.substr(0, alias.size()), alias)) {
-      longest = alias.size();
-      target = real;
-    }
-  }
-  return longest == 0 ? path : target + path.substr(longest);
-}
-
-}  // namespace
 
 std::string ProgramPath() { return fake::State().moduleFileName; }
 
@@ -207,11 +190,14 @@ bool UnderWine() { return fake::State().underWine; }
 
 std::uint16_t UserLanguage() { return fake::State().userLanguage; }
 
-// What a path names, as the fake's object ids: none where it names nothing.
+// What a path names: the path itself, where an alias (a drive letter mapped onto a
+// folder, a link) that begins it is put in place; none where it names nothing.
 std::optional<bool> SameObject(const std::string& a, const std::string& b) {
   const fake::Platform& state = fake::State();
-  const auto object = [&](const std::string& written) -> std::optional<std::string> {
-    std::string path = Real(written);
+  const auto object = [&](std::string path) -> std::optional<std::string> {
+    for (const auto& [alias, real] : state.aliases) {
+      if (profile::SameName(path.substr(0, alias.size()), alias)) path = real + path.substr(alias.size());
+    }
     const std::string below = path.ends_with("\\") ? path : path + "\\";
     const auto under = [&](const std::string& file) { return file.starts_with(below); };
     if (KindOf(path) == Kind::kNothing && std::ranges::none_of(state.existingFiles, under) &&

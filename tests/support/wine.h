@@ -30,9 +30,8 @@ struct Run {
 
 namespace detail {
 
-// Starts `argv` in `directory` with Wine's environment, in the Wine prefix `prefix`,
-// with the variables `env` besides; its standard output comes out of the returned
-// descriptor.
+// Starts `argv` in `directory` with Wine's environment (a player's locale from `env`),
+// in the Wine prefix `prefix`; its standard output comes out of the returned descriptor.
 inline std::pair<pid_t, int> Start(std::vector<std::string> argv, const std::filesystem::path& directory,
                                    const char* prefix = LUMAVALE_WINEPREFIX,
                                    const std::vector<std::string>& env = {}) {

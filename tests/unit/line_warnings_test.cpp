@@ -13,6 +13,7 @@
 #include "fake_platform.h"
 #include "checker/profile_text.h"
 #include "checker/report.h"
+#include "report_text.h"
 
 namespace lumavale::check {
 namespace {
@@ -27,7 +28,9 @@ const std::string kFile = std::string(kFolder) + "LumavaleSettings.ini";
 struct Expected {
   std::uint32_t line;
   Problem problem;
-  std::string advice;  // must appear in the advice; empty: not checked
+  std::string advice;      // must appear in the advice; empty: not checked
+  bool fixable = false;    // what the player meant is certain, and the check can write it
+  std::string message = {};  // must appear in the message
 };
 
 struct WarningCase {
@@ -52,9 +55,11 @@ TEST_P(WarningCases, FileGivesExactlyTheseWarnings) {
     EXPECT_EQ(warning.line, expected[i].line) << "warning " << i << "\n" << report.text;
     EXPECT_EQ(warning.problem, expected[i].problem) << "warning " << i << "\n" << report.text;
     EXPECT_NE(warning.advice.find(expected[i].advice), std::string::npos) << "advice: " << warning.advice;
+    EXPECT_NE(warning.message.find(expected[i].message), std::string::npos) << "message: " << warning.message;
+    EXPECT_EQ(warning.fixable, expected[i].fixable) << "warning " << i << "\n" << report.text;
     // Every warning reaches the player, with the line it concerns.
     EXPECT_NE(report.text.find("Line " + std::to_string(warning.line) + ":"), std::string::npos);
-    EXPECT_NE(report.text.find(warning.message.substr(0, 20)), std::string::npos);
+    EXPECT_TRUE(testing::Shows(report.text, warning.message.substr(0, 20))) << report.text;
   }
   EXPECT_EQ(report.status, expected.empty() ? kStatusClean : kStatusWarnings);
 }
@@ -62,14 +67,6 @@ TEST_P(WarningCases, FileGivesExactlyTheseWarnings) {
 const std::string kAllKeys =
     "[Lumavale]\nEnabled=1\nAmountInFrontend=0.8\nAmountInGameplay=1.25\n"
     "[Other]\nFog=0\nRemoveSkyTextures=0\n";
-
-// The message of the one warning that a file's lines alone give.
-std::string OnlyMessage(const std::string& text) {
-  const profile::Profile profile(text);
-  const std::vector<Finding> warnings = CheckLines(profile).shown;
-  EXPECT_EQ(warnings.size(), 1u) << text;
-  return warnings.empty() ? "" : Words("en").Say(warnings[0].message);
-}
 
 std::string Main(const std::string& line) { return "[Lumavale]\n" + line + "\n"; }
 std::string Other(const std::string& line) { return "[Other]\n" + line + "\n"; }
@@ -92,10 +89,10 @@ INSTANTIATE_TEST_SUITE_P(Lines, WarningCases, ::testing::ValuesIn(std::vector<Wa
     {"SwitchLeadingZero", Other("Fog=01"), {}}, {"SwitchHex", Other("RemoveSkyTextures=0x1"), {}},
     {"SwitchQuoted", Other("Fog=\"1\""), {}},
     // Decimal comma.
-    {"DecimalComma", Main("AmountInGameplay=1,5"), {{2, kDecimalComma, "AmountInGameplay=1.5"}}},
-    {"DecimalCommaZero", Main("AmountInFrontend=0,75"), {{2, kDecimalComma, "AmountInFrontend=0.75"}}},
+    {"DecimalComma", Main("AmountInGameplay=1,5"), {{2, kDecimalComma, "AmountInGameplay=1.5", true, "uses 1."}}},
+    {"DecimalCommaZero", Main("AmountInFrontend=0,75"), {{2, kDecimalComma, "AmountInFrontend=0.75", true}}},
     {"NegativeWithComma", Main("AmountInGameplay=-1,5"),
-     {{2, kDecimalComma, "AmountInGameplay=-1.5"}, {2, kOddAmount, "AmountInGameplay=1.25"}}},
+     {{2, kDecimalComma, "AmountInGameplay=-1.5", true}, {2, kOddAmount, "AmountInGameplay=1.25"}}},
     // Text after a number.
     {"LettersAfterAmount", Main("AmountInGameplay=2.5abc"), {{2, kIgnoredText, "AmountInGameplay=2.5 "}}},
     {"NoteAfterAmount", Main("AmountInFrontend=0.5 ; softer"), {{2, kIgnoredText, "AmountInFrontend=0.5 "}}},
@@ -107,11 +104,11 @@ INSTANTIATE_TEST_SUITE_P(Lines, WarningCases, ::testing::ValuesIn(std::vector<Wa
     {"EmptySwitch", Other("Fog="), {{2, kNoNumber, "Fog=1"}}},
     {"TwoSignsAmount", Main("AmountInGameplay=+-1"), {{2, kNoNumber, "AmountInGameplay=1.25"}}},
     // Switches that are neither 0 nor 1.
-    {"FogTrue", Other("Fog=true"), {{2, kNotASwitchValue, "Write Fog=1 to turn it on"}}},
-    {"EnabledOn", Main("Enabled=on"), {{2, kNotASwitchValue, "Write Enabled=1 to turn it on"}}},
+    {"FogTrue", Other("Fog=true"), {{2, kNotASwitchValue, "Write Fog=1 to turn it on", true, "as off"}}},
+    {"EnabledOn", Main("Enabled=on"), {{2, kNotASwitchValue, "Write Enabled=1 to turn it on", true}}},
     {"SkyYes", Other("RemoveSkyTextures=yes"),
-     {{2, kNotASwitchValue, "Write RemoveSkyTextures=1 to turn it on"}}},
-    {"FogOff", Other("Fog=off"), {{2, kNotASwitchValue, "Write Fog=1 for on, or Fog=0 for off"}}},
+     {{2, kNotASwitchValue, "Write RemoveSkyTextures=1 to turn it on", true}}},
+    {"FogOff", Other("Fog=off"), {{2, kNotASwitchValue, "Write Fog=1 for on, or Fog=0 for off", true}}},
     {"FogTwo", Other("Fog=2"), {{2, kNotASwitchValue, "Fog=1"}}},
     {"EnabledMinusOne", Main("Enabled=-1"), {{2, kNotASwitchValue, "Enabled=1"}}},
     {"SwitchWithDecimalPoint", Other("Fog=1.0"), {{2, kIgnoredText, "Fog=1 "}}},
@@ -121,14 +118,14 @@ INSTANTIATE_TEST_SUITE_P(Lines, WarningCases, ::testing::ValuesIn(std::vector<Wa
     {"InfinityAmount", Main("AmountInFrontend=inf"), {{2, kOddAmount, "AmountInFrontend=0.8"}}},
     {"NotANumberAmount", Main("AmountInGameplay=nan"), {{2, kOddAmount, "AmountInGameplay=1.25"}}},
     // Names the plug-in does not know.
-    {"MisspeltKey", Main("AmountGameplay=2"), {{2, kUnknownKey, "AmountInGameplay=2"}}},
-    {"SwappedLetters", Other("Fgo=1"), {{2, kUnknownKey, "Fog=1"}}},
-    {"ShortenedKey", Other("RemoveSky=1"), {{2, kUnknownKey, "RemoveSkyTextures=1"}}},
+    {"MisspeltKey", Main("AmountGameplay=2"), {{2, kUnknownKey, "AmountInGameplay=2", true, "keeps its default (1.25)"}}},
+    {"SwappedLetters", Other("Fgo=1"), {{2, kUnknownKey, "Fog=1", true}}},
+    {"ShortenedKey", Other("RemoveSky=1"), {{2, kUnknownKey, "RemoveSkyTextures=1", true}}},
     {"MisspeltKeyOfOtherSection", Main("Fogg=1"), {{2, kUnknownKey, "Fog=1 under [Other]"}}},
     {"KeyWithNoLikelyMatch", Main("Brightness=3"), {{2, kUnknownKey, "In [Other]: Fog, RemoveSkyTextures"}}},
-    {"MisspeltSection", "[Lumavalle]\nEnabled=0\nAmountInGameplay=2\n", {{1, kUnknownSection, "[Lumavale]"}}},
+    {"MisspeltSection", "[Lumavalle]\nEnabled=0\nAmountInGameplay=2\n", {{1, kUnknownSection, "[Lumavale]", true}}},
     {"UnknownSection", "[Graphics]\nFog=1\n", {{1, kUnknownSection, "[Lumavale] and [Other]"}}},
-    {"KeyInWrongSection", Main("Fog=1"), {{2, kKeyInOtherSection, "under [Other]"}}},
+    {"KeyInWrongSection", Main("Fog=1"), {{2, kKeyInOtherSection, "under [Other]", true}}},
     {"KeyBeforeAnySection", "Enabled=0\n[Lumavale]\n", {{1, kKeyOutsideSection, "under [Lumavale]"}}},
     // A key given twice: the first counts.
     {"KeyTwice", "[Other]\nFog=1\nFog=0\n", {{3, kRepeatedKey, "delete"}}},
@@ -137,28 +134,16 @@ INSTANTIATE_TEST_SUITE_P(Lines, WarningCases, ::testing::ValuesIn(std::vector<Wa
      {{4, kRepeatedSection, "first [Other]"}}},
     // Lines that are not settings at all.
     {"KeyWithoutEquals", Other("Fog"), {{2, kNoEquals, "Fog=0"}}},
+    {"KeyAndValueWithoutEquals", Other("Fog 1"), {{2, kNoEquals, "Write Fog=1", true}}},
+    {"ValueLongerThanTheRead", Main("AmountInGameplay=1" + std::string(299, '0')),
+     {{2, kOddAmount, "", false, "(its first 254 of 300 characters: the plug-in reads no more)"}}},
     {"UnclosedSection", "[Other\nFog=1\n",
      {{1, kUnreadableLine, "Name=value"}, {2, kKeyOutsideSection, "under [Other]"}}},
     // Several traps at once, reported in line order.
     {"SeveralTraps", "[Lumavale]\nAmountInGameplay=1,5\nAmountGameplay=2\n[Other]\nFog=true\nFog=1\n",
-     {{2, kDecimalComma, "AmountInGameplay=1.5"}, {3, kUnknownKey, "AmountInGameplay"},
-      {5, kNotASwitchValue, "Fog=1"}, {6, kRepeatedKey, "delete"}}},
+     {{2, kDecimalComma, "AmountInGameplay=1.5", true}, {3, kUnknownKey, "AmountInGameplay"},
+      {5, kNotASwitchValue, "Fog=1", true}, {6, kRepeatedKey, "delete"}}},
 }), [](const auto& param) { return param.param.name; });
-
-// What a warning's message says of the plug-in's reading, or must not say: a misspelt
-// key's says whether the setting it was meant for keeps its default.
-TEST(Message, SaysWhatThePlugInMakesOfTheLine) {
-  const struct { std::string file; const char* part; bool said; } kCases[] = {
-      {Main("AmountGameplay=2"), "keeps its default (1.25)", true},
-      {Main("AmountInGameplay=1\nAmountGameplay=2"), "keeps its default", false},
-      {Main("AmountInGameplay=1,5"), "uses 1.", true}, {Other("Fog=true"), "as off", true},
-      {Main("AmountInGameplay=1" + std::string(299, '0')), "(its first 254 of 300 characters: the plug-in reads no more)",
-       true}};
-  for (const auto& c : kCases) {
-    const std::string message = OnlyMessage(c.file);
-    EXPECT_EQ(message.find(c.part) != std::string::npos, c.said) << c.part << " in: " << message;
-  }
-}
 
 // --- The counted line is the one the profile reads find ---------------------------
 
@@ -235,27 +220,6 @@ TEST(AmountText, ShortestAcrossTheRange) {
     EXPECT_LE(written, static_cast<std::size_t>(digits)) << text << " for " << shortest;
   }
 }
-
-// --- Names a player most likely meant -----------------------------------------------
-
-struct DistanceCase {
-  std::string a;
-  std::string b;
-  std::uint32_t distance;
-};
-
-class NameDistanceCases : public ::testing::TestWithParam<DistanceCase> {};
-void PrintTo(const DistanceCase& c, std::ostream* os) { *os << c.a << " ~ " << c.b; }
-
-TEST_P(NameDistanceCases, CountsEditsWithoutCase) {
-  EXPECT_EQ(NameDistance(GetParam().a, GetParam().b), GetParam().distance);
-  EXPECT_EQ(NameDistance(GetParam().b, GetParam().a), GetParam().distance);
-}
-
-INSTANTIATE_TEST_SUITE_P(Names, NameDistanceCases, ::testing::ValuesIn(std::vector<DistanceCase>{
-    {"Fog", "Fog", 0}, {"fog", "FOG", 0}, {"Fogg", "Fog", 1}, {"Fgo", "Fog", 1}, {"Lumavalle", "Lumavale", 1},
-    {"AmountGameplay", "AmountInGameplay", 2}, {"", "Other", 5}, {"Sky", "Fog", 3},
-}));
 
 }  // namespace
 }  // namespace lumavale::check
