@@ -1,5 +1,7 @@
 #include "checker/catalog.h"
 
+#include <algorithm>
+#include <iterator>
 #include <optional>
 
 namespace lumavale::check::catalog {
@@ -87,14 +89,10 @@ class Formula {
   std::optional<std::uint64_t> Comparison() {
     std::optional<std::uint64_t> left = Sum();
     while (left) {
-      std::string_view op;
-      for (const std::string_view candidate : {"==", "!=", "<=", ">=", "<", ">"}) {
-        if (Take(candidate)) {
-          op = candidate;
-          break;
-        }
-      }
-      if (op.empty()) break;
+      static constexpr std::string_view kOperators[] = {"==", "!=", "<=", ">=", "<", ">"};
+      const auto* taken = std::ranges::find_if(kOperators, [&](std::string_view candidate) { return Take(candidate); });
+      if (taken == std::end(kOperators)) break;
+      const std::string_view op = *taken;
       const std::optional<std::uint64_t> right = Sum();
       if (!right) return std::nullopt;
       const bool holds = op == "==" ? *left == *right : op == "!=" ? *left != *right : op == "<=" ? *left <= *right

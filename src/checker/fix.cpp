@@ -1,6 +1,8 @@
 #include "checker/fix.h"
 
 #include <algorithm>
+#include <iterator>
+#include <numeric>
 
 #include "checker/line_warnings.h"
 #include "checker/paths.h"
@@ -19,9 +21,7 @@ std::vector<Edit> TextEdits(std::string_view bytes) {
   std::vector<Edit> edits;
   if (MostlyNul(profile.Text()) || NotSettingsText(bytes, profile.Text()) != NotText::kText) return edits;
   for (const Finding& finding : CheckLines(profile, 0xFFFFFFFF).shown) {
-    for (const Edit& edit : finding.fix) {
-      if (edit.kind == Edit::Kind::kText) edits.push_back(edit);
-    }
+    std::ranges::copy_if(finding.fix, std::back_inserter(edits), [](const Edit& edit) { return edit.kind == Edit::Kind::kText; });
   }
   return edits;
 }
@@ -170,10 +170,9 @@ std::optional<std::string> Edited(std::string_view bytes, const std::vector<Edit
 }
 
 std::size_t Fixable(const Verdict& verdict) {
-  std::size_t count = 0;
-  for (const Finding& finding : verdict.findings) count += finding.fix.empty() ? 0U : 1U;
-  for (const Verdict& part : verdict.parts) count += Fixable(part);
-  return count;
+  const auto fixable = std::ranges::count_if(verdict.findings, [](const Finding& finding) { return !finding.fix.empty(); });
+  return std::accumulate(verdict.parts.begin(), verdict.parts.end(), static_cast<std::size_t>(fixable),
+                         [](std::size_t count, const Verdict& part) { return count + Fixable(part); });
 }
 
 std::string BackupName(const std::string& path) {

@@ -137,7 +137,7 @@ class Checker {
     for (const SettingKey& setting : kSettingKeys) countedLines[IndexOf(setting)] = CountedLine(read, setting);
     profile::LineCursor cursor(read);
     for (Line line; cursor.Next(line);) {
-      if (line.kind == Line::Kind::kSection && IsKnownSection(line.section) && !Header(line.section)) {
+      if (line.kind == Line::Kind::kSection && IsKnownSection(line.section) && Header(line.section) == nullptr) {
         headers.push_back(line);
       }
     }
@@ -326,33 +326,35 @@ class Checker {
     Phrase message = Counted(*meant) ? Say(Msg::kUnknownKey, Quoted(line.key), Text(section))
                                      : Say(Msg::kUnknownKeyDefault, Quoted(line.key), Text(section),
                                            Text(meant->key), Text(DefaultText(*meant)));
-    Arg value = line.hasValue ? Shown(line.value) : Text(DefaultText(*meant));
+    const Arg value = line.hasValue ? Shown(line.value) : Text(DefaultText(*meant));
     // Renamed only where it can mean one key, of this section, set nowhere else.
     const bool here = SameName(line.section, meant->section);
     const bool certain = here && line.hasValue && OneLikelyMeaning(line.key, &SettingKey::key) && !Counted(*meant);
     Add(line, Problem::kUnknownKey, std::move(message),
-        here ? Say(Msg::kDidYouMeanKey, Text(meant->key), std::move(value))
-             : Say(Msg::kDidYouMeanKeyUnder, Text(meant->key), std::move(value), Text(meant->section)),
+        here ? Say(Msg::kDidYouMeanKey, Text(meant->key), value)
+             : Say(Msg::kDidYouMeanKeyUnder, Text(meant->key), value, Text(meant->section)),
         certain ? Replace(line.key, meant->key) : std::vector<Edit>{});
   }
 
   // "Fog 1" or "Fog: 1": a key of this section and its value, with no '=' between.
   bool NoEqualsBetween(const Line& line) {
-    for (const SettingKey& setting : kSettingKeys) {
+    const auto valueAt = [&](const SettingKey& setting) {
       const std::size_t length = std::string_view(setting.key).size();
-      if (!SameName(line.section, setting.section) || line.key.size() <= length ||
-          !SameName(line.key.substr(0, length), setting.key)) {
-        continue;
-      }
-      const std::size_t value = line.key.find_first_not_of(" \t:", length);
-      if (value == length || value == std::string_view::npos) continue;
-      const std::string_view between = line.key.substr(length, value - length);
-      Add(line, Problem::kNoEquals, Say(Msg::kNoEqualsBetween, Text(setting.key)),
-          Say(Msg::kWriteSetting, Text(setting.key), Shown(line.key.substr(value))),
-          Counted(setting) ? std::vector<Edit>{} : Replace(between, "="));
-      return true;
-    }
-    return false;
+      const bool named = SameName(line.section, setting.section) && line.key.size() > length &&
+                         SameName(line.key.substr(0, length), setting.key);
+      const std::size_t value = named ? line.key.find_first_not_of(" \t:", length) : std::string_view::npos;
+      return value == length ? std::string_view::npos : value;
+    };
+    const auto* setting = std::ranges::find_if(kSettingKeys, [&](const SettingKey& known) {
+      return valueAt(known) != std::string_view::npos;
+    });
+    if (setting == std::end(kSettingKeys)) return false;
+    const std::size_t value = valueAt(*setting);
+    const std::size_t length = std::string_view(setting->key).size();
+    Add(line, Problem::kNoEquals, Say(Msg::kNoEqualsBetween, Text(setting->key)),
+        Say(Msg::kWriteSetting, Text(setting->key), Shown(line.key.substr(value))),
+        Counted(*setting) ? std::vector<Edit>{} : Replace(line.key.substr(length, value - length), "="));
+    return true;
   }
 
   void SwitchValue(const Line& line, const SettingKey& setting) {

@@ -263,8 +263,8 @@ std::string Usage(const Words& words, const std::string& language) {
   const std::vector<std::string> codes = LanguageCodes();
   std::string text = words.Say(Say(Msg::kUsage)) + "\n";
   if (!language.empty() && std::ranges::find(codes, language) == codes.end()) {
-    std::vector<Phrase> names;
-    for (const std::string& code : codes) names.push_back(Say(Msg::kName, Text(code)));
+    std::vector<Phrase> names(codes.size());
+    std::ranges::transform(codes, names.begin(), [](const std::string& code) { return Say(Msg::kName, Text(code)); });
     text += words.Say(Say(Msg::kUnknownLanguage, Text(language), List(names))) + "\n";
   }
   return text;

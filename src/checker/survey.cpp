@@ -382,8 +382,8 @@ namespace {
 Survey LookFrom(const char* given, std::string checkFolder, bool programFolder, bool top) {
   Survey survey;
   survey.underWine = system::UnderWine();
-  if (given != nullptr) survey.givenText = given;
   if (given != nullptr) {
+    survey.givenText = given;
     // A folder given is looked at as if the check lay in it.
     std::string full = system::FullPath(given);
     if (!full.empty() && system::KindOf(full) == system::Kind::kFolder) {

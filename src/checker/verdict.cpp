@@ -46,8 +46,8 @@ Phrase RowName(std::size_t index) {
 
 // "row 1 (0x...) and row 4 (0x...)"
 Arg RowNames(const std::vector<std::size_t>& rows) {
-  std::vector<Phrase> names;
-  for (const std::size_t row : rows) names.push_back(RowName(row));
+  std::vector<Phrase> names(rows.size());
+  std::ranges::transform(rows, names.begin(), RowName);
   return List(std::move(names));
 }
 
@@ -198,8 +198,8 @@ class Judgement {
       Line(Said::Style::kNote, Say(Msg::kNoFileHere, Path(file.folder)));
       // A folder given without a settings file: what it holds that may be one.
       if (survey.givenFolder.empty()) return;
-      std::vector<Phrase> ini;
-      for (const std::string& name : survey.iniFiles) ini.push_back(Say(Msg::kName, Path(name)));
+      std::vector<Phrase> ini(survey.iniFiles.size());
+      std::ranges::transform(survey.iniFiles, ini.begin(), [](const std::string& name) { return Say(Msg::kName, Path(name)); });
       Line(Said::Style::kNote, ini.empty() ? Say(Msg::kFolderHoldsNoIni) : Say(Msg::kFolderHoldsIni, List(ini)));
     } else {
       Line(Said::Style::kLine, Say(Msg::kFileUnreadable, Path(file.path)));
@@ -264,10 +264,10 @@ class Judgement {
   }
 
   void TwoCopies(const FolderLook& look) {
-    std::vector<Phrase> names;
-    for (const PluginCopy& copy : look.copies) {
-      names.push_back(Say(Msg::kCopyAt, Text(copy.path.substr(look.folder.size())), Text(copy.version)));
-    }
+    std::vector<Phrase> names(look.copies.size());
+    std::ranges::transform(look.copies, names.begin(), [&](const PluginCopy& copy) {
+      return Say(Msg::kCopyAt, Text(copy.path.substr(look.folder.size())), Text(copy.version));
+    });
     verdict.findings.push_back(Found(Problem::kTwoCopies,
                                      Say(Msg::kTwoCopies, Number(look.copies.size()), Path(look.folder), List(names)),
                                      Say(Msg::kKeepOneCopyHere)));
@@ -521,8 +521,8 @@ class Judgement {
 
   void NoGame() {
     std::vector<std::string> folders = install.PluginFolders();
-    std::vector<Phrase> named;
-    for (const std::string& folder : folders) named.push_back(Say(Msg::kName, Path(folder)));
+    std::vector<Phrase> named(folders.size());
+    std::ranges::transform(folders, named.begin(), [](const std::string& folder) { return Say(Msg::kName, Path(folder)); });
     const bool otherInstall = !games.empty();
     const bool anywhere = !std::ranges::any_of(install.looks, HoldsPlugIn);
     if (anywhere) {

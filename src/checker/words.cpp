@@ -39,20 +39,15 @@ std::vector<std::string> LanguageCodes() {
 
 std::string LanguageOfWindows(std::uint16_t languageId) {
   // Primary language ids (the low ten bits), as winnt.h numbers them.
-  struct Primary {
-    std::uint16_t primary;
-    const char* code;
-  };
-  static constexpr Primary kPrimary[] = {{0x19, "ru"}, {0x16, "pt-BR"}, {0x0A, "es"}, {0x07, "de"},
-                  {0x0C, "fr"}, {0x15, "pl"},    {0x04, "zh-CN"}};
+  static constexpr std::pair<std::uint16_t, const char*> kPrimary[] = {
+      {0x19, "ru"}, {0x16, "pt-BR"}, {0x0A, "es"}, {0x07, "de"}, {0x0C, "fr"}, {0x15, "pl"}, {0x04, "zh-CN"}};
   const std::uint16_t primary = languageId & 0x3FF;
-  const auto* known = std::ranges::find(kPrimary, primary, &Primary::primary);
-  return known == std::end(kPrimary) || Find(known->code) == nullptr ? "en" : known->code;
+  const auto* known = std::ranges::find(kPrimary, primary, &std::pair<std::uint16_t, const char*>::first);
+  return known == std::end(kPrimary) || Find(known->second) == nullptr ? "en" : known->second;
 }
 
-Words::Words(std::string_view language) : code("en") {
-  english = catalog::Read(catalog::kEmbedded[0].text);
-  englishOf = ById(english);
+Words::Words(std::string_view language)
+    : code("en"), english(catalog::Read(catalog::kEmbedded[0].text)), englishOf(ById(english)) {
   if (const catalog::Embedded* embedded = Find(language); embedded != nullptr && embedded != catalog::kEmbedded) {
     code = embedded->code;
     translated = catalog::Read(embedded->text);

@@ -28,8 +28,8 @@ std::string LanguageOfWindows(std::uint16_t languageId);
 
 class Words {
  public:
-  // `code` is one of LanguageCodes(); any other says English.
-  explicit Words(std::string_view code);
+  // `language` is one of LanguageCodes(); any other says English.
+  explicit Words(std::string_view language);
 
   const std::string& Code() const { return code; }
 
