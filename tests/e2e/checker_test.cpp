@@ -410,12 +410,15 @@ const std::vector<CheckCase> kCases = {
          "programs of its own Wine prefix"}, Game::kWithPlugin); c.otherPrefix = true; return c; }(),
 };
 
-// The rows that look into a running game, again from a 64-bit prefix, where the game
-// runs as a WoW64 program (as under Proton).
+// The rows that look into a running game (active, two copies, restart advice), again
+// from a 64-bit prefix, where the game runs as a WoW64 program (as under Proton).
 std::vector<CheckCase> Wow64() {
   std::vector<CheckCase> cases;
   for (const CheckCase& c : kCases) {
-    if (c.game == Game::kWithPlugin || c.game == Game::kWithTwoCopies) cases.push_back(With(c, c.how + " wow64", c.options, c.files, c.after));
+    if (c.name == "RunningGameWithThePlugInActive" || c.name == "TwoCopiesWithTheirOwnFilesAskedFromScripts" ||
+        c.name == "RunningGameStartedBeforeTheFileChanged") {
+      cases.push_back(With(c, c.how + " wow64", c.options, c.files, c.after));
+    }
   }
   return cases;
 }
