@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <ranges>
 #include <thread>
 #include <utility>
 
@@ -201,7 +200,7 @@ std::optional<bool> SameObject(const std::string& a, const std::string& b) {
     const std::string below = path.ends_with("\\") ? path : path + "\\";
     const auto under = [&](const std::string& file) { return file.starts_with(below); };
     if (KindOf(path) == Kind::kNothing && std::ranges::none_of(state.existingFiles, under) &&
-        std::ranges::none_of(state.files | std::views::keys, under)) {
+        std::ranges::none_of(state.files, [&](const auto& file) { return under(file.first); })) {
       return std::nullopt;
     }
     if (path.ends_with("\\")) path.pop_back();
