@@ -309,7 +309,7 @@ const std::vector<CheckCase> kCases = {
               {"  Line 1: [Lumavalle]\n", "Did you mean [Lumavale]? Write [Lumavale]\n",
                "-> lighting effect: on, @1 := 20 99 9E 00\n"}),
     InScripts("KeyTwice", "[Other]\r\nFog=1\r\nFog=0\r\n", 1,
-              {"  Line 3: Fog=0\n", "The plug-in uses only the first, on line 2\n", "-> fog: on, @4 := 01\n"}),
+              {"  Line 3: Fog=0\n", "The plug-in uses only the first one, on line 2", "-> fog: on, @4 := 01\n"}),
     InScripts("TextAfterNumber", "[Lumavale]\r\nAmountInFrontend=0.5 ; softer\r\n", 1,
               {"  Line 2: AmountInFrontend=0.5 ; softer\n", "row 2  @2 := 00 00 00 3F      (AmountInFrontend)\n"}),
     InScripts("NegativeAndHugeAmounts", "[Lumavale]\r\nAmountInFrontend=-1\r\nAmountInGameplay=1e39\r\n", 1,
