@@ -47,9 +47,8 @@ std::string LanguageOfWindows(std::uint16_t languageId) {
 }
 
 Words::Words(std::string_view language)
-    : code("en"), english(catalog::Read(catalog::kEmbedded[0].text)), englishOf(ById(english)) {
+    : english(catalog::Read(catalog::kEmbedded[0].text)), englishOf(ById(english)) {
   if (const catalog::Embedded* embedded = Find(language); embedded != nullptr && embedded != catalog::kEmbedded) {
-    code = embedded->code;
     translated = catalog::Read(embedded->text);
   }
   translationOf = ById(translated);

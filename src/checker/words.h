@@ -31,8 +31,6 @@ class Words {
   // `language` is one of LanguageCodes(); any other says English.
   explicit Words(std::string_view language);
 
-  const std::string& Code() const { return code; }
-
   // The phrase in this language, UTF-8.
   std::string Say(const Phrase& phrase) const;
 
@@ -40,7 +38,6 @@ class Words {
   // The message in this language, for the count `n` where it has plural forms.
   const std::string& Message(Msg id, std::uint64_t n) const;
 
-  std::string code;
   catalog::File english;
   catalog::File translated;
   // By message id: the index of its entry in each file, or none.
