@@ -58,3 +58,5 @@ foreach(_made messages.h catalogs.cpp)
   file(REMOVE ${_out}/${_made}.new)
 endforeach()
 set(LUMAVALE_CATALOG_SOURCES ${_out}/catalogs.cpp)
+# The translations by path, for the tests that hold them to gettext's checks.
+list(TRANSFORM _translations PREPEND ${_catalogs}/ OUTPUT_VARIABLE LUMAVALE_TRANSLATIONS)

@@ -236,4 +236,10 @@ std::size_t PluralForm(std::string_view pluralForms, std::uint64_t n) {
   return forms && form && *form < *forms ? static_cast<std::size_t>(*form) : 0;
 }
 
+const Embedded* Find(std::string_view code) {
+  const auto* found = std::find_if(kEmbedded, kEmbedded + kEmbeddedCount,
+                                   [&](const Embedded& embedded) { return code == embedded.code; });
+  return found == kEmbedded + kEmbeddedCount ? nullptr : found;
+}
+
 }  // namespace lumavale::check::catalog

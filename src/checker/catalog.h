@@ -41,4 +41,7 @@ struct Embedded {
 extern const Embedded kEmbedded[];
 extern const std::size_t kEmbeddedCount;
 
+// The built-in catalog of a --language code, or null.
+const Embedded* Find(std::string_view code);
+
 }  // namespace lumavale::check::catalog

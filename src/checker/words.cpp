@@ -6,12 +6,6 @@
 namespace lumavale::check {
 namespace {
 
-const catalog::Embedded* Find(std::string_view code) {
-  const auto* found = std::find_if(catalog::kEmbedded, catalog::kEmbedded + catalog::kEmbeddedCount,
-                                   [&](const catalog::Embedded& embedded) { return code == embedded.code; });
-  return found == catalog::kEmbedded + catalog::kEmbeddedCount ? nullptr : found;
-}
-
 // By message id, the entry of `file` that holds it.
 std::vector<const catalog::Entry*> ById(const catalog::File& file) {
   std::vector<const catalog::Entry*> byId(static_cast<std::size_t>(Msg::kCount), nullptr);
@@ -43,12 +37,12 @@ std::string LanguageOfWindows(std::uint16_t languageId) {
       {0x19, "ru"}, {0x16, "pt-BR"}, {0x0A, "es"}, {0x07, "de"}, {0x0C, "fr"}, {0x15, "pl"}, {0x04, "zh-CN"}};
   const std::uint16_t primary = languageId & 0x3FF;
   const auto* known = std::ranges::find(kPrimary, primary, &std::pair<std::uint16_t, const char*>::first);
-  return known == std::end(kPrimary) || Find(known->second) == nullptr ? "en" : known->second;
+  return known == std::end(kPrimary) || catalog::Find(known->second) == nullptr ? "en" : known->second;
 }
 
 Words::Words(std::string_view language)
     : english(catalog::Read(catalog::kEmbedded[0].text)), englishOf(ById(english)) {
-  if (const catalog::Embedded* embedded = Find(language); embedded != nullptr && embedded != catalog::kEmbedded) {
+  if (const catalog::Embedded* embedded = catalog::Find(language); embedded != nullptr && embedded != catalog::kEmbedded) {
     translated = catalog::Read(embedded->text);
   }
   translationOf = ById(translated);
