@@ -60,7 +60,6 @@ struct Platform {
   std::map<std::string, std::string> aliases{};
   bool caseSensitive = false;    // the disk tells names apart by letter case
   bool identityUnknown = false;  // no path can be asked what it names
-  std::uint16_t userLanguage = 0x0409;
   // Writes that fail (by path, with what they give), and the lines the player types.
   std::map<std::string, check::system::Written> failingWrites{};
   std::vector<std::string> typed{};
@@ -71,8 +70,7 @@ struct Platform {
   int hostImageBaseCalls = 0;
   std::vector<std::uint32_t> opened{};  // the programs opened for reading, by id
   std::vector<std::pair<std::uint32_t, std::uint32_t>> programReads{};  // (address, size)
-  std::string out{};       // everything written to standard output
-  std::vector<std::string> writes{};  // each write asked for, in order
+  std::string out{};  // everything written to standard output
   int enterWaits = 0;
 };
 

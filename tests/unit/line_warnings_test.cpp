@@ -121,6 +121,7 @@ INSTANTIATE_TEST_SUITE_P(Lines, WarningCases, ::testing::ValuesIn(std::vector<Wa
     {"MisspeltKey", Main("AmountGameplay=2"), {{2, kUnknownKey, "AmountInGameplay=2", true, "keeps its default (1.25)"}}},
     {"SwappedLetters", Other("Fgo=1"), {{2, kUnknownKey, "Fog=1", true}}},
     {"ShortenedKey", Other("RemoveSky=1"), {{2, kUnknownKey, "RemoveSkyTextures=1", true}}},
+    {"MisspeltKeySetElsewhere", Main("AmountInGameplay=1\nAmountGameplay=2"), {{3, kUnknownKey, "AmountInGameplay=2"}}},
     {"MisspeltKeyOfOtherSection", Main("Fogg=1"), {{2, kUnknownKey, "Fog=1 under [Other]"}}},
     {"KeyWithNoLikelyMatch", Main("Brightness=3"), {{2, kUnknownKey, "In [Other]: Fog, RemoveSkyTextures"}}},
     {"MisspeltSection", "[Lumavalle]\nEnabled=0\nAmountInGameplay=2\n", {{1, kUnknownSection, "[Lumavale]", true}}},

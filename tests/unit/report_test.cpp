@@ -204,15 +204,18 @@ TEST_P(FileCases, StatusWarningsAndReport) {
   std::istringstream lines(report.text);
   for (std::string line; std::getline(lines, line);) EXPECT_TRUE(line.find('\\') != std::string::npos || line.size() <= 160) << line;
   static const std::vector<std::string> kPieces = EnglishPieces();
-  for (const std::string& code : LanguageCodes()) {
+  const std::vector<std::string> rows = RowsOf(report.text);
+  const int widest = Widest(report.text);
+  const std::vector<std::string> codes = LanguageCodes();  // English first
+  for (const std::string& code : std::vector(codes.begin() + 1, codes.end())) {
     const Report said = Lay(verdict, Words(code));
     EXPECT_EQ(said.status, report.status) << code;
     EXPECT_EQ(FileProblems(said), FileProblems(report)) << code;
-    EXPECT_EQ(RowsOf(said.text), RowsOf(report.text)) << code << "\n" << said.text;
+    EXPECT_EQ(RowsOf(said.text), rows) << code << "\n" << said.text;
     // Only a line of the file shown as written may be wider, by a longer "Line 3:".
-    EXPECT_LE(Widest(said.text), Widest(report.text) + (Widest(report.text) > 79 ? 8 : 0)) << code;
+    EXPECT_LE(Widest(said.text), widest + (widest > 79 ? 8 : 0)) << code;
     const std::string flat = testing::Flat(said.text);
-    for (const std::string& piece : kPieces) EXPECT_TRUE(code == "en" || flat.find(piece) == std::string::npos) << code << ": " << piece;
+    for (const std::string& piece : kPieces) EXPECT_TRUE(flat.find(piece) == std::string::npos) << code << ": " << piece;
   }
 }
 
@@ -510,9 +513,8 @@ TEST(Words, PluralFormsFollowEachLanguage) {
       {"pt-BR", "0:0 1:0 2:1"}, {"zh-CN", "0:0 1:0 2:0 5:0"}, {"ru", "1:0 2:1 5:2 11:2 21:0 22:1 25:2 111:2"},
       {"pl", "1:0 2:1 5:2 12:2 21:2 22:1 25:2 102:1"}};
   for (const auto& [code, forms] : kCases) {
-    const auto* found = std::find_if(catalog::kEmbedded, catalog::kEmbedded + catalog::kEmbeddedCount,
-                                     [&](const catalog::Embedded& embedded) { return embedded.code == std::string(code); });
-    ASSERT_NE(found, catalog::kEmbedded + catalog::kEmbeddedCount) << code;
+    const catalog::Embedded* found = catalog::Find(code);
+    ASSERT_NE(found, nullptr) << code;
     std::istringstream pairs(forms);
     for (std::uint64_t n = 0, form = 0; pairs >> n && pairs.ignore() && pairs >> form;) {
       EXPECT_EQ(catalog::PluralForm(catalog::Read(found->text).pluralForms, n), form) << code << " " << n;
@@ -577,15 +579,15 @@ TEST_P(ProgramCases, PrintsTheReportAndWaitsOnlyInItsOwnWindow) {
   // In its own window it waits for Enter at the end, unless Enter at its question closed it.
   const bool closed = !c.typed.empty() && c.typed[0] != "F";
   EXPECT_EQ(fake::State().enterWaits, c.ownConsole && !closed ? 1 : 0);
-  EXPECT_TRUE(out.starts_with("Lumavale settings check\n") || c.args[0].starts_with("--")) << out;
+  EXPECT_TRUE(out.starts_with("Lumavale settings check\n") || (!c.args.empty() && c.args[0].starts_with("--"))) << out;
   for (const std::string& part : c.shows) EXPECT_TRUE(Shows(out, part)) << part << "\n" << out;
   // Nothing is lost: each file is as it was, or as the fix made it with the old one kept.
-  for (const auto& [path, text] : before) {
+  std::map<std::string, std::string> expected = c.after;
+  expected.insert(before.begin(), before.end());
+  for (const auto& [path, text] : expected) {
     const auto now = fake::State().files.find(path);
-    const std::string expected = c.after.contains(path) ? c.after.at(path) : text;
-    EXPECT_EQ(now == fake::State().files.end() ? "" : now->second, expected) << path;
+    EXPECT_EQ(now == fake::State().files.end() ? "" : now->second, text) << path;
   }
-  for (const auto& [path, text] : c.after) EXPECT_TRUE(text.empty() || fake::State().files[path] == text) << path;
 }
 
 INSTANTIATE_TEST_SUITE_P(Runs, ProgramCases, ::testing::ValuesIn(std::vector<ProgramCase>{
