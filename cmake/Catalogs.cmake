@@ -10,7 +10,6 @@ file(MAKE_DIRECTORY ${_out})
 # English first; each translation by the code --language takes ("pt_BR.po": "pt-BR").
 file(GLOB _translations CONFIGURE_DEPENDS RELATIVE ${_catalogs} ${_catalogs}/*.po)
 list(SORT _translations)
-set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${_catalogs}/lumavale.pot)
 
 set(_ids "")
 set(_names "")

@@ -50,10 +50,6 @@ class Formula {
   bool Take(std::string_view token) {
     Skip();
     if (!rest.starts_with(token)) return false;
-    // "<" is not "<=", "!" is not "!=".
-    if (token.size() == 1 && rest.size() > 1 && rest[1] == '=' && (token == "<" || token == ">" || token == "!")) {
-      return false;
-    }
     rest.remove_prefix(token.size());
     return true;
   }
@@ -162,7 +158,6 @@ File Read(std::string_view po) {
   File file;
   Entry entry;
   std::string* continued = nullptr;  // the string a quoted line goes on
-  bool fuzzy = false;
   const auto finish = [&] {
     if (entry.context.empty() && entry.english.empty() && !entry.strings.empty()) {
       // The header: its Plural-Forms line.
@@ -172,12 +167,10 @@ File Read(std::string_view po) {
         file.pluralForms = Trimmed(std::string_view(entry.strings[0]).substr(at + 13, end - at - 13));
       }
     } else if (!entry.context.empty()) {
-      entry.fuzzy = fuzzy;
       file.entries.push_back(std::move(entry));
     }
     entry = {};
     continued = nullptr;
-    fuzzy = false;
   };
   bool started = false;  // a keyword of the entry being read has been seen
   while (!po.empty()) {
@@ -191,7 +184,7 @@ File Read(std::string_view po) {
         finish();
         started = false;
       }
-      if (line.starts_with("#,") && line.find("fuzzy") != std::string_view::npos) fuzzy = true;
+      if (line.starts_with("#,") && line.find("fuzzy") != std::string_view::npos) entry.fuzzy = true;
       continue;
     }
     if (line.starts_with("\"")) {
