@@ -18,12 +18,9 @@ constexpr std::size_t kTableColumn = 40;   // where a table's second column star
 
 // A character's code at the start of `text`, and its length; a byte that starts no
 // character is taken alone.
-std::pair<std::uint32_t, std::size_t> Next(std::string_view text) {
-  const std::size_t length = std::max<std::size_t>(utf::CharLength(text), 1);
-  const std::u16string units = utf::Utf16(text.substr(0, length));
-  std::uint32_t code = units.empty() ? 0xFFFD : units[0];
-  if (units.size() == 2) code = 0x10000 + ((code - 0xD800) << 10) + (units[1] - 0xDC00U);
-  return {code, length};
+utf::Character Next(std::string_view text) {
+  const utf::Character character = utf::Decode(text);
+  return character.length == 0 ? utf::Character{0xFFFD, 1} : character;
 }
 
 // Characters a console shows two columns wide: East Asian scripts, full-width forms,
@@ -144,10 +141,10 @@ class Layout {
         out += "\n";
         return Wrapped("", words.Say(said.phrase));
       case check::Said::Style::kTable: {
-        std::string line = "  " + Plain(words.Say(said.phrase));
+        std::string line = "  " + words.Say(said.phrase);
         if (!said.column.Empty()) {
           line += std::string(kTableColumn - std::min(kTableColumn - 1, Columns(line)), ' ');
-          line += Plain(words.Say(said.column));
+          line += words.Say(said.column);
         }
         out += line + "\n";
         return;
@@ -178,7 +175,7 @@ class Layout {
     for (const Finding& finding : verdict.findings) {
       out += "\n";
       if (finding.line != 0) {
-        out += "  " + Plain(words.Say(Say(Msg::kFindingLine, Number(finding.line), finding.lineText))) + "\n";
+        out += "  " + words.Say(Say(Msg::kFindingLine, Number(finding.line), finding.lineText)) + "\n";
       } else if (AboutTheGame(finding.problem)) {
         const bool place = finding.place.type != Arg::Type::kText || !finding.place.text.empty();
         Wrapped("  ", words.Say(place ? Say(Msg::kAboutGameAt, finding.place) : Say(Msg::kAboutGame)));
@@ -240,6 +237,7 @@ Report Lay(const Verdict& verdict, const Words& words) {
     }
     layout.Body(verdict.parts[i], report);
   }
+  // The marks around paths, where no line was wrapped (a table, a line of the file).
   report.text = Plain(std::move(layout.out));
   report.status = verdict.status;
   return report;
@@ -321,15 +319,15 @@ int RunChecker(const std::vector<std::string>& arguments) {
     // Started by a double-click, with something to fix: the player is asked.
     const std::string backup = survey.file.path.empty() ? std::string() : BackupName(survey.file.path);
     system::WriteOut("\n");
-    system::WriteOut(Plain(Layout::Said(words, Say(Msg::kFixPrompt, Number(fixable),
-                                                     Path(backup.substr(FolderOf(backup).size()))))));
+    system::WriteOut(Layout::Said(words, Say(Msg::kFixPrompt, Number(fixable),
+                                               Path(backup.substr(FolderOf(backup).size())))));
     if (!AsksToFix(system::ReadLine())) return report.status;
   }
   // Fixed, then checked again: the status is the new report's.
   const Fixed fixed = Fix(survey, verdict);
   std::string done;
-  for (const Phrase& said : fixed.said) done += Plain(Layout::Said(words, said));
-  if (fixable == 0) done = Plain(Layout::Said(words, Say(Msg::kNothingToFix)));
+  for (const Phrase& said : fixed.said) done += Layout::Said(words, said);
+  if (fixable == 0) done = Layout::Said(words, Say(Msg::kNothingToFix));
   system::WriteOut((fix ? "" : "\n") + done + "\n");
   // A file given is checked again where its settings now lie: renamed, or copied to
   // where the plug-in reads them.

@@ -1,14 +1,6 @@
 #include "checker/utf.h"
 
-#include <cstdint>
-
 namespace lumavale::utf {
-namespace {
-
-struct Character {
-  std::uint32_t code = 0;
-  std::size_t length = 0;  // 0: no whole character starts there
-};
 
 Character Decode(std::string_view text) {
   const auto lead = static_cast<unsigned char>(text[0]);
@@ -27,8 +19,6 @@ Character Decode(std::string_view text) {
   whole = whole && code >= kLeast[length] && code <= 0x10FFFF && (code < 0xD800 || code >= 0xE000);
   return whole ? Character{code, length} : Character{};
 }
-
-}  // namespace
 
 std::string Utf8(std::u16string_view text) {
   std::string out;
