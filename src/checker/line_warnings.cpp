@@ -145,8 +145,7 @@ class Checker {
 
   LineWarnings Run() {
     profile::LineCursor cursor(profile);
-    // Where each known section first begins: a later copy of it is never read.
-    std::vector<std::pair<std::string, std::uint32_t>> firstHeaders;
+    // Where the section being read first begins: a later copy of it is never read.
     std::uint32_t firstHeader = 0;
     bool inFirstCopy = true;
     for (Line line; cursor.Next(line);) {
@@ -156,11 +155,9 @@ class Checker {
             UnknownSection(line);
             break;
           }
-          const std::string name = Lowered(line.section);
-          const auto seen = std::ranges::find(firstHeaders, name, [](const auto& header) { return header.first; });
-          inFirstCopy = seen == firstHeaders.end();
-          if (inFirstCopy) firstHeaders.emplace_back(name, line.number);
-          firstHeader = inFirstCopy ? line.number : seen->second;
+          const Line* first = Header(line.section);
+          firstHeader = first != nullptr ? first->number : line.number;
+          inFirstCopy = firstHeader == line.number;
           break;
         }
         case Line::Kind::kKey:
