@@ -54,29 +54,26 @@ bool LikelyMeant(std::string_view written, std::string_view known) {
   return written.size() >= 3 && Lowered(known).find(Lowered(written)) != std::string::npos;
 }
 
-// The setting whose key (or section) a player most likely meant by `written`.
-const SettingKey* Meant(std::string_view written, const char* SettingKey::*name) {
-  const SettingKey* best = nullptr;
+// The setting whose key (or section) a player most likely meant by `written`, and
+// whether that name is the only likely one (sections repeat across their keys).
+struct Likely {
+  const SettingKey* setting = nullptr;
+  bool only = true;
+};
+
+Likely Meant(std::string_view written, const char* SettingKey::*name) {
+  Likely likely;
   std::uint32_t bestDistance = 0;
   for (const SettingKey& setting : kSettingKeys) {
+    if (!LikelyMeant(written, setting.*name)) continue;
     const std::uint32_t distance = NameDistance(std::string(written), setting.*name);
-    if (LikelyMeant(written, setting.*name) && (best == nullptr || distance < bestDistance)) {
-      best = &setting;
+    if (likely.setting != nullptr && !SameName(likely.setting->*name, setting.*name)) likely.only = false;
+    if (likely.setting == nullptr || distance < bestDistance) {
+      likely.setting = &setting;
       bestDistance = distance;
     }
   }
-  return best;
-}
-
-// Whether `written` is a likely slip for one name only among the keys (or sections).
-bool OneLikelyMeaning(std::string_view written, const char* SettingKey::*name) {
-  std::vector<std::string> likely;
-  for (const SettingKey& setting : kSettingKeys) {
-    if (LikelyMeant(written, setting.*name) && std::ranges::find(likely, Lowered(setting.*name)) == likely.end()) {
-      likely.push_back(Lowered(setting.*name));
-    }
-  }
-  return likely.size() == 1;
+  return likely;
 }
 
 // "Enabled, AmountInFrontend, AmountInGameplay": the keys of one section.
@@ -248,10 +245,9 @@ class Checker {
 
   void UnknownSection(const Line& line) {
     if (Full()) return Add(line, Problem::kUnknownSection, {}, {});
-    const SettingKey* meant = Meant(line.section, &SettingKey::section);
+    const auto [meant, only] = Meant(line.section, &SettingKey::section);
     // Renamed only where it can mean one section, which the file does not have yet.
-    const bool certain = meant != nullptr && OneLikelyMeaning(line.section, &SettingKey::section) &&
-                         Header(meant->section) == nullptr;
+    const bool certain = meant != nullptr && only && Header(meant->section) == nullptr;
     Add(line, Problem::kUnknownSection, Say(Msg::kUnknownSection, Text(ShownText(line.section))),
         meant != nullptr ? Say(Msg::kDidYouMeanSection, Text(meant->section)) : Say(Msg::kKnownSections),
         certain ? Replace(line.section, meant->section) : std::vector<Edit>{});
@@ -314,7 +310,7 @@ class Checker {
     }
     if (Full()) return Add(line, Problem::kUnknownKey, {}, {});
     if (!line.hasValue && NoEqualsBetween(line)) return;
-    const SettingKey* meant = Meant(line.key, &SettingKey::key);
+    const auto [meant, only] = Meant(line.key, &SettingKey::key);
     if (meant == nullptr) {
       Add(line, Problem::kUnknownKey, Say(Msg::kUnknownKey, Quoted(line.key), Text(section)),
           Say(Msg::kKnownKeys, Text(KeysOf("Lumavale")), Text(KeysOf("Other"))));
@@ -326,7 +322,7 @@ class Checker {
     const Arg value = line.hasValue ? Shown(line.value) : Text(DefaultText(*meant));
     // Renamed only where it can mean one key, of this section, set nowhere else.
     const bool here = SameName(line.section, meant->section);
-    const bool certain = here && line.hasValue && OneLikelyMeaning(line.key, &SettingKey::key) && !Counted(*meant);
+    const bool certain = here && line.hasValue && only && !Counted(*meant);
     Add(line, Problem::kUnknownKey, std::move(message),
         here ? Say(Msg::kDidYouMeanKey, Text(meant->key), value)
              : Say(Msg::kDidYouMeanKeyUnder, Text(meant->key), value, Text(meant->section)),
