@@ -350,7 +350,7 @@ class Judgement {
     }
     // Twins: each one the plug-in does not read, against the one it does.
     for (const std::string& name : names.twins) {
-      if (SamePlace(where + name, read)) continue;
+      if (SamePlace(where + name, read) || shown(name)) continue;  // the one shown: said already
       const auto readName = std::ranges::find_if(names.twins, [&](const std::string& other) {
         return SamePlace(where + other, read);
       });

@@ -267,8 +267,7 @@ INSTANTIATE_TEST_SUITE_P(Files, FileCases, ::testing::ValuesIn(std::vector<FileC
      {"What the plug-in will use:\n", "@4 := 01"}, {"would use"}},
     {"BesideThePlugInInGameFolder", kInGame, {{kInGame, kFogOn}}, {kAsiInGame}, kStatusClean, {},
      {"What the plug-in will use:\n"}},
-    {"AtADrivesRoot", "C:\\" + kSettingsName, {{"C:\\" + kSettingsName, kFogOn}}, {"C:\\Lumavale.asi"},
-     kStatusClean},
+    {"AtADrivesRoot", "C:\\" + kSettingsName, {{"C:\\" + kSettingsName, kFogOn}}, {"C:\\Lumavale.asi"}, kStatusClean},
     {"NoPlugInAnywhere", kInScripts, kFogOnInScripts, {}, kStatusWarnings, {Problem::kNoPluginBeside},
      {"in the folder that holds Lumavale.asi", "What the plug-in would use from this file",
       "write into the game, with the defaults, wherever no settings file lies beside it", "@4      not written"},
@@ -400,8 +399,7 @@ INSTANTIATE_TEST_SUITE_P(Files, FileCases, ::testing::ValuesIn(std::vector<FileC
     {"RunningGameThatCannotBeOpenedIsSaidSo", "", kFogOnInScripts, {kAsiInScripts}, kStatusClean, {},
      {"The game is running (" + kGame + kGameName + "), but Windows does not let this check look into it "
       "(access denied). Most likely the game runs as administrator. Run LumavaleCheck.exe as administrator too"},
-     {"No game is running"}, "-",
-     {Game(kGame, {kAsiInScripts}, kDefaultsFogOn, 5)}},
+     {"No game is running"}, "-", {Game(kGame, {kAsiInScripts}, kDefaultsFogOn, 5)}},
     {"ProgramsInOtherFoldersAreNeverOpened", "", kFogOnInScripts, {kAsiInScripts}, kStatusClean, {},
      {"No game is running from", "No game is running from " + kScripts + " or a folder above it"}, {}, "-",
      {Game("C:\\Other\\", {kAsiInScripts}, kDefaultsFogOn)}},
@@ -412,8 +410,7 @@ INSTANTIATE_TEST_SUITE_P(Files, FileCases, ::testing::ValuesIn(std::vector<FileC
     {"FogSwitchedOffSinceTheStart", "", {{kInScripts, ""}}, {kAsiInScripts}, kStatusClean, {},
      {"Lumavale is active", "Note: row 4 (@4) is written by no loaded copy with the files as they are now (Fog is "
       "off), but it holds the bytes the plug-in writes there when Fog is 1", "restart it to apply the file",
-      "No problems found"},
-     {}, "-", {Game(kGame, {kAsiInScripts}, kDefaultsFogOn)}},
+      "No problems found"}, {}, "-", {Game(kGame, {kAsiInScripts}, kDefaultsFogOn)}},
     {"TwoCopiesLoaded", kInGame, {{kInGame, kFogOn}, {kInScripts, kFogOn}}, {kAsiInGame, kAsiInScripts},
      kStatusWarnings, {Problem::kNeighbourSettings, Problem::kSeveralLoaded},
      {"has loaded 2 copies of the plug-in, in this order: " + kAsiInGame, "row 4 (@4): 01, from " + kInScripts,
@@ -490,6 +487,9 @@ INSTANTIATE_TEST_SUITE_P(Files, FileCases, ::testing::ValuesIn(std::vector<FileC
      {kAsiInScripts}, kStatusWarnings, {Problem::kCaseTwin},
      {"lumavalesettings.ini is not read", "If your changes are in lumavalesettings.ini, copy them into "
       "LumavaleSettings.ini", "@4      not written"}, {}, kInScripts, {}, {}, kCheckInScripts, {}, false,
+     [](fake::Platform& world) { world.caseSensitive = true; }},
+    {"CaseTwinGivenIsWarnedOnce", kScripts + "lumavalesettings.ini", {{kInScripts, ""}, {kScripts + "lumavalesettings.ini", kFogOn}},
+     {kAsiInScripts}, kStatusWarnings, {Problem::kOtherFileName}, {}, {}, "-", {}, {}, kCheckInScripts, {}, false,
      [](fake::Platform& world) { world.caseSensitive = true; }},
     // True reasons for a game the check cannot look into.
     {"GameClosedUnderWine", "", kFogOnInScripts, {kAsiInScripts}, kStatusClean, {},
