@@ -79,6 +79,8 @@ struct Reading {
   const FolderLook* plugin = nullptr;  // where that copy lies; null when no copy is known
   std::string readFile;                // the settings file it reads; empty with none
   bool fileIsRead = false;             // the file asked about is that one (or no folder is known)
+  // Where the plug-in that reads the file lies, or the file's own folder when none is known.
+  std::string PluginFolder(const SettingsFile& file) const { return readFile.empty() ? file.folder : FolderOf(readFile); }
 };
 
 Reading WhoReads(const SettingsFile& file, const Install& install) {
@@ -324,7 +326,7 @@ class Judgement {
   // Windows hides known extensions, so "LumavaleSettings.ini.txt" looks like the real
   // name; many plug-ins read a file named after themselves ("Lumavale.ini").
   void NamesNear() {
-    const std::string where = reading.readFile.empty() ? file.folder : FolderOf(reading.readFile);
+    const std::string where = reading.PluginFolder(file);
     const std::string read = where + kSettingsFileName;
     const bool missing = system::KindOf(read) == system::Kind::kNothing;
     const check::NearNames names = NamesNearSettings(where);
@@ -652,7 +654,7 @@ class Judgement {
   }
 
   void NotLoaded(const RunningGame& game) {
-    const std::string pluginFolder = reading.readFile.empty() ? file.folder : FolderOf(reading.readFile);
+    const std::string pluginFolder = reading.PluginFolder(file);
     if (game.otherAsi.empty()) {
       verdict.findings.push_back(Found(Problem::kNotLoaded, Say(Msg::kNoLoader, Path(pluginFolder)),
                                        Say(Msg::kInstallLoader), Place(game)));
