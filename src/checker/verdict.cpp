@@ -83,9 +83,10 @@ struct Reading {
   std::string PluginFolder(const SettingsFile& file) const { return readFile.empty() ? file.folder : FolderOf(readFile); }
 };
 
-Reading WhoReads(const SettingsFile& file, const Install& install) {
+// `here` is the file's folder as looked into.
+Reading WhoReads(const SettingsFile& file, const Install& install, const FolderLook* here) {
   Reading reading;
-  if (const FolderLook* here = install.Find(file.folder)) {
+  if (here != nullptr) {
     reading.plugin = !here->listed || HoldsPlugIn(*here)                                 ? here
                      : HoldsPlugIn(*install.fromFile)                                   ? install.fromFile
                      : install.fromCheck != nullptr && HoldsPlugIn(*install.fromCheck) ? install.fromCheck
@@ -101,7 +102,7 @@ class Judgement {
  public:
   explicit Judgement(const Survey& looked)
       : survey(looked), file(looked.file), install(looked.install), games(looked.games),
-        reading(WhoReads(looked.file, looked.install)) {}
+        here(looked.install.Find(looked.file.folder)), reading(WhoReads(looked.file, looked.install, here)) {}
 
   Verdict Run() {
     if (!survey.Checkable()) return Stopped();
@@ -237,7 +238,6 @@ class Judgement {
 
   void JudgePlace() {
     if (file.folder.empty()) return;
-    const FolderLook* here = install.Find(file.folder);
     const bool pluginHere = here == nullptr || !here->listed || HoldsPlugIn(*here);
     const std::string name = file.path.substr(file.folder.size());
     // A name the plug-in does not read: another name, or its own in other letter case
@@ -365,7 +365,6 @@ class Judgement {
   // Another settings file in the folder above or in the scripts folder.
   void Neighbours() {
     const std::string& folder = file.folder;
-    const FolderLook* here = install.Find(folder);
     const bool pluginHere = here != nullptr && here->listed && HoldsPlugIn(*here);
     for (const std::string& near : {ParentOf(folder), folder + kScriptsFolder + "\\"}) {
       const FolderLook* beside = near.empty() ? nullptr : install.Find(near);
@@ -391,7 +390,6 @@ class Judgement {
 
   // The copies beside the file, or, where none lies there, the one that reads settings for it.
   void PlugInLines() {
-    const FolderLook* here = install.Find(file.folder);
     if (here == nullptr) return;
     for (const PluginCopy& copy : here->copies) Line(Said::Style::kLine, Say(Msg::kPlugInLine, CopyName(copy)));
     if (reading.plugin != nullptr && reading.plugin != here) {
@@ -698,6 +696,8 @@ class Judgement {
   const SettingsFile& file;
   const Install& install;
   const std::vector<RunningGame>& games;
+  // The file's folder as looked into, found once: each lookup asks the system whether two folders are one.
+  const FolderLook* const here;
   const Reading reading;
   LineWarnings lineWarnings;
   PluginSettings writeSettings{};  // what the plug-in will write: from the file it does read
