@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <iterator>
+#include <optional>
 
 #include "checker/line_warnings.h"
 #include "checker/paths.h"
@@ -71,6 +72,13 @@ const SettingKey* SettingOfRow(const PatchEntry& entry) {
            (entry.amount != nullptr && entry.amount == candidate.amount);
   });
   return setting == std::end(kSettingKeys) ? nullptr : setting;
+}
+
+// The one name near the settings file's, where there is no other: only then is renaming
+// it to the settings file's name sure to take the file the player meant.
+std::optional<std::string> OnlyNearName(const NearNames& names) {
+  if (names.similar.size() + names.afterPlugIn.size() != 1) return std::nullopt;
+  return names.similar.empty() ? names.afterPlugIn.front() : names.similar.front();
 }
 
 // Which copy of the plug-in would read settings for the file asked about: one beside
@@ -246,10 +254,9 @@ class Judgement {
         (!profile::SameName(name, kSettingsFileName) ||
          (name != kSettingsFileName && !SamePlace(file.path, file.folder + kSettingsFileName)))) {
       const bool taken = Exists(file.folder + kSettingsFileName);
-      // Renamed where its name is the one name near the settings file's here.
-      const check::NearNames near = NamesNearSettings(file.folder);
-      const bool certain = !taken && near.similar.size() + near.afterPlugIn.size() == 1 &&
-                           (near.similar == std::vector{name} || near.afterPlugIn == std::vector{name});
+      // Renamed where its name is the one name near the settings file's here: the plug-in
+      // lies here, so this is the folder it reads from.
+      const bool certain = !taken && OnlyNearName(NearNamesWhereRead()) == name;
       verdict.findings.push_back(Found(
           Problem::kOtherFileName, Say(Msg::kOtherFileName, Shown(name)),
           taken ? Say(Msg::kCopyOverThe, Path(file.folder)) : Say(Msg::kRenameTo, Text(kSettingsFileName)), {},
@@ -329,10 +336,10 @@ class Judgement {
     const std::string where = reading.PluginFolder(file);
     const std::string read = where + kSettingsFileName;
     const bool missing = system::KindOf(read) == system::Kind::kNothing;
-    const check::NearNames names = NamesNearSettings(where);
+    const check::NearNames& names = NearNamesWhereRead();
     const auto shown = [&](const std::string& name) { return file.bytes && SamePlace(where + name, file.path); };
     // Renamed where no settings file lies here and this is the one name near it.
-    const bool one = missing && names.similar.size() + names.afterPlugIn.size() == 1;
+    const bool one = missing && OnlyNearName(names);
     const auto rename = [&](const std::string& name) { return one ? RenameToSettings(where + name) : std::vector<Edit>{}; };
     for (const std::string& name : names.similar) {
       if (!missing || shown(name)) continue;  // said already: it has another name
@@ -360,6 +367,13 @@ class Judgement {
       verdict.findings.push_back(Found(Problem::kCaseTwin, Say(Msg::kCaseTwin, Path(where + name), Shown(readOne)),
                                        Say(Msg::kCaseTwinAdvice, Shown(name), Shown(readOne))));
     }
+  }
+
+  // The names near the settings file's in the folder the plug-in reads from, looked up
+  // once: each .asi there is asked for its version.
+  const check::NearNames& NearNamesWhereRead() {
+    if (!nearNames) nearNames = NamesNearSettings(reading.PluginFolder(file));
+    return *nearNames;
   }
 
   // Another settings file in the folder above or in the scripts folder.
@@ -699,6 +713,7 @@ class Judgement {
   // The file's folder as looked into, found once: each lookup asks the system whether two folders are one.
   const FolderLook* const here;
   const Reading reading;
+  std::optional<check::NearNames> nearNames;
   LineWarnings lineWarnings;
   PluginSettings writeSettings{};  // what the plug-in will write: from the file it does read
   Verdict verdict;
