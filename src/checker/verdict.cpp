@@ -2,13 +2,18 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstddef>
+#include <cstdint>
 #include <iterator>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "checker/line_warnings.h"
 #include "checker/paths.h"
 #include "checker/row_text.h"
 #include "patching/patch_set.h"
+#include "settings/settings.h"
 
 namespace lumavale::check {
 namespace {
@@ -103,6 +108,75 @@ Reading WhoReads(const SettingsFile& file, const Install& install, const FolderL
   if (reading.plugin != nullptr) reading.readFile = reading.plugin->folder + kSettingsFileName;
   reading.fileIsRead = file.folder.empty() || (!reading.readFile.empty() && SamePlace(reading.readFile, file.path));
   return reading;
+}
+
+// One row of a running game.
+struct RowVerdict {
+  std::optional<std::size_t> writer;  // the loaded copy that writes it last at every start
+  std::uint32_t written = 0;          // the bytes that copy writes
+  std::optional<std::uint32_t> held;  // the bytes the game holds; none where they cannot be read
+  // No loaded copy writes the row, yet it holds the bytes the plug-in writes there
+  // when the row's switch is on: from an earlier start, or the game's own.
+  bool heldAnyway = false;
+  // A copy writes it and it holds those bytes.
+  bool Holds() const { return writer && held && *held == written; }
+};
+
+struct GameVerdict {
+  std::vector<RowVerdict> rows;       // in table order
+  std::vector<std::size_t> changing;  // rows a restart would change (0-based)
+  std::vector<std::size_t> unread;    // rows a copy writes whose bytes cannot be read
+  // The shown file against the loaded copies: the last copy that reads it, the rows
+  // it gives that a copy loaded later overwrites, and the rows it leaves alone (a
+  // switch off) that another copy writes.
+  std::optional<std::size_t> reader;
+  std::vector<std::size_t> overwritten;
+  std::vector<std::size_t> writtenAnyway;
+
+  bool Active() const { return changing.empty() && unread.empty(); }
+};
+
+// What the copies a running game has loaded write, each from its own settings file as it
+// is now, in load order, held against what the game holds. `game` must have been opened.
+// `shownFile` is the settings file the player asked about.
+GameVerdict Judge(const RunningGame& game, const std::string& shownFile) {
+  GameVerdict verdict;
+  // Each loaded copy's, from its own file as it is now.
+  std::vector<PluginSettings> settings;
+  const auto readsShown = [&](std::size_t copy) { return SamePlace(SettingsFileOf(game.loaded[copy]), shownFile); };
+  for (std::size_t i = 0; i < game.loaded.size(); ++i) {
+    settings.push_back(SettingsOf(SettingsFileOf(game.loaded[i])));
+    if (readsShown(i)) verdict.reader = i;
+  }
+  for (std::size_t r = 0; r < std::size(kPatchSet); ++r) {
+    const PatchEntry& entry = kPatchSet[r];
+    RowVerdict row;
+    if (r < game.rows.size() && game.rows[r]) row.held = *game.rows[r] & Mask(entry);
+    for (std::size_t i = 0; i < game.loaded.size(); ++i) {
+      if (RowApplies(entry, settings[i])) row.writer = i;
+    }
+    if (row.writer) {
+      row.written = RowValue(entry, settings[*row.writer]) & Mask(entry);
+      if (!row.held) {
+        verdict.unread.push_back(r);
+      } else if (!Same(entry, *row.held, row.written)) {
+        verdict.changing.push_back(r);
+      }
+    } else {
+      // Only a switch's row can go unwritten, and its bytes are a constant.
+      row.heldAnyway = row.held && Same(entry, *row.held, entry.constant);
+    }
+    if (verdict.reader && row.writer && !readsShown(*row.writer)) {
+      const PluginSettings& shown = settings[*verdict.reader];
+      if (!RowApplies(entry, shown)) {
+        verdict.writtenAnyway.push_back(r);
+      } else if (!Same(entry, RowValue(entry, shown), row.written)) {
+        verdict.overwritten.push_back(r);  // by a copy loaded later, as the last writer is
+      }
+    }
+    verdict.rows.push_back(row);
+  }
+  return verdict;
 }
 
 // The verdict on one survey.
@@ -729,46 +803,6 @@ bool AboutTheGame(Problem problem) {
 
 bool AboutThePlugIn(Problem problem) {
   return problem == Problem::kTwoCopies || problem == Problem::kNotThePlugIn || problem == Problem::kPlugInRenamed;
-}
-
-bool RowVerdict::Holds() const { return writer && held && *held == written; }
-
-GameVerdict Judge(const RunningGame& game, const std::string& shownFile) {
-  GameVerdict verdict;
-  const auto readsShown = [&](std::size_t copy) { return SamePlace(SettingsFileOf(game.loaded[copy]), shownFile); };
-  for (std::size_t i = 0; i < game.loaded.size(); ++i) {
-    verdict.settings.push_back(SettingsOf(SettingsFileOf(game.loaded[i])));
-    if (readsShown(i)) verdict.reader = i;
-  }
-  for (std::size_t r = 0; r < std::size(kPatchSet); ++r) {
-    const PatchEntry& entry = kPatchSet[r];
-    RowVerdict row;
-    if (r < game.rows.size() && game.rows[r]) row.held = *game.rows[r] & Mask(entry);
-    for (std::size_t i = 0; i < game.loaded.size(); ++i) {
-      if (RowApplies(entry, verdict.settings[i])) row.writer = i;
-    }
-    if (row.writer) {
-      row.written = RowValue(entry, verdict.settings[*row.writer]) & Mask(entry);
-      if (!row.held) {
-        verdict.unread.push_back(r);
-      } else if (!Same(entry, *row.held, row.written)) {
-        verdict.changing.push_back(r);
-      }
-    } else {
-      // Only a switch's row can go unwritten, and its bytes are a constant.
-      row.heldAnyway = row.held && Same(entry, *row.held, entry.constant);
-    }
-    if (verdict.reader && row.writer && !readsShown(*row.writer)) {
-      const PluginSettings& shown = verdict.settings[*verdict.reader];
-      if (!RowApplies(entry, shown)) {
-        verdict.writtenAnyway.push_back(r);
-      } else if (!Same(entry, RowValue(entry, shown), row.written)) {
-        verdict.overwritten.push_back(r);  // by a copy loaded later, as the last writer is
-      }
-    }
-    verdict.rows.push_back(row);
-  }
-  return verdict;
 }
 
 Verdict Judge(const Survey& survey) {
