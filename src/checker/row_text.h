@@ -14,6 +14,9 @@ inline std::string Hex(std::uint32_t value, int digits) {
   return text;
 }
 
+// "0x00B74D64": a row's address.
+inline std::string AddressText(std::uint32_t address) { return "0x" + Hex(address, 8); }
+
 // "01" or "CD CC 4C 3F": a row's bytes in memory order.
 inline std::string BytesText(const PatchEntry& entry, std::uint32_t value) {
   std::string text;

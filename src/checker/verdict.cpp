@@ -47,7 +47,7 @@ Phrase Both(Phrase first, Phrase second) { return Say(Msg::kSentences, Nested(st
 
 // "row 2 (0x00726CEA)"
 Phrase RowName(std::size_t index) {
-  return Say(Msg::kRowName, Number(index + 1), Text("0x" + Hex(kPatchSet[index].address, 8)));
+  return Say(Msg::kRowName, Number(index + 1), Text(AddressText(kPatchSet[index].address)));
 }
 
 // "row 1 (0x...) and row 4 (0x...)"
@@ -59,7 +59,7 @@ Arg RowNames(const std::vector<std::size_t>& rows) {
 
 // "0x00B74D64 := 01": a row's address and the bytes it stores.
 std::string RowText(const PatchEntry& entry, const PluginSettings& settings) {
-  return "0x" + Hex(entry.address, 8) + " := " + BytesText(entry, RowValue(entry, settings));
+  return AddressText(entry.address) + " := " + BytesText(entry, RowValue(entry, settings));
 }
 
 // "zz_Lumavale.asi, Lumavale 1.1.0": a copy beside the file.
@@ -548,7 +548,7 @@ class Judgement {
         Line(Said::Style::kTable, Say(Msg::kRowWritten, Number(i + 1), Text(RowText(entry, writeSettings))),
              Say(Msg::kRowKey, key));
       } else {
-        Line(Said::Style::kTable, Say(Msg::kRowNotWritten, Number(i + 1), Text("0x" + Hex(entry.address, 8)), key));
+        Line(Said::Style::kTable, Say(Msg::kRowNotWritten, Number(i + 1), Text(AddressText(entry.address)), key));
       }
     }
   }
