@@ -51,8 +51,7 @@ class Fixer {
     if (std::ranges::any_of(fixes, [](const Edit& edit) { return edit.kind == Edit::Kind::kText; })) Lines();
     for (const Edit& edit : fixes) {
       if (failed) break;
-      if (edit.kind == Edit::Kind::kRename && SamePlace(edit.from, path)) Renamed(edit.to);
-      if (edit.kind == Edit::Kind::kRename && !SamePlace(edit.from, path)) RenamedOther(edit);
+      if (edit.kind == Edit::Kind::kRename) Renamed(edit);
       if (edit.kind == Edit::Kind::kCopyOver) Copied(edit.to);
     }
     return {std::move(said), moved};
@@ -76,25 +75,18 @@ class Fixer {
     bytes = text;
   }
 
-  void Renamed(const std::string& to) {
-    const system::Written written = system::Rename(path, to);
-    if (written.wrote != system::Wrote::kDone) {
-      return Fail(written.wrote == system::Wrote::kExists ? Say(Msg::kNotRenamedExists, Path(path), Path(NameOf(to)))
-                                                          : NotChanged(written, path));
-    }
-    said.push_back(Say(Msg::kFixRenamed, Path(path), Path(NameOf(to))));
-    path = moved = to;
-  }
-
-  // Another file than the one shown: a near name beside the plug-in.
-  void RenamedOther(const Edit& edit) {
-    const system::Written written = system::Rename(edit.from, edit.to);
+  // The file shown, which then lies at its new name, or another: a near name beside the plug-in.
+  void Renamed(const Edit& edit) {
+    const bool shown = SamePlace(edit.from, path);
+    const std::string from = shown ? path : edit.from;
+    const system::Written written = system::Rename(from, edit.to);
     if (written.wrote != system::Wrote::kDone) {
       return Fail(written.wrote == system::Wrote::kExists
-                      ? Say(Msg::kNotRenamedExists, Path(edit.from), Path(NameOf(edit.to)))
-                      : NotChanged(written, edit.from));
+                      ? Say(Msg::kNotRenamedExists, Path(from), Path(NameOf(edit.to)))
+                      : NotChanged(written, from));
     }
-    said.push_back(Say(Msg::kFixRenamed, Path(edit.from), Path(NameOf(edit.to))));
+    said.push_back(Say(Msg::kFixRenamed, Path(from), Path(NameOf(edit.to))));
+    if (shown) path = moved = edit.to;
   }
 
   void Copied(const std::string& to) {

@@ -621,6 +621,8 @@ INSTANTIATE_TEST_SUITE_P(Runs, ProgramCases, ::testing::ValuesIn(std::vector<Pro
      {{kScripts + "LumavaleSettings.ini.txt", kFogOn}},
      {{kInScripts, kFogOn}, {kScripts + "LumavaleSettings.ini.txt", ""}},
      [](fake::Platform& world) { world.files.erase(kInScripts); }},
+    {"GivenNearNameRenamed", false, {"--fix", kScripts + "LumavaleSettings.ini.txt"}, kStatusClean, {}, {"Renamed " + kScripts + "LumavaleSettings.ini.txt to LumavaleSettings.ini.\n\nLumavale settings check"},
+     {{kScripts + "LumavaleSettings.ini.txt", kFogOn}}, {{kInScripts, kFogOn}, {kScripts + "LumavaleSettings.ini.txt", ""}}, [](fake::Platform& world) { world.files.erase(kInScripts); }},
     {"ShownOnlyIsNeverChanged", false, {"--fix"}, kStatusWarnings, {}, {"Nothing here can be fixed for you."},
      {{kInScripts, "[Other]\nFog=1\nFog=0\n"}}},
     // A failure at any step leaves the file as it was, and says so.
