@@ -32,7 +32,4 @@ inline std::string ParentOf(const std::string& folder) {
 // and the names are compared as Windows compares them.
 bool SamePlace(const std::string& a, const std::string& b);
 
-// Whether the folder `inner` is `outer` or lies below it; both end in a separator.
-bool WithinFolder(const std::string& inner, const std::string& outer);
-
 }  // namespace lumavale::check

@@ -48,6 +48,14 @@ std::string GameIn(const std::string& folder) {
   return game == names.end() ? std::string() : folder + *game;
 }
 
+// Whether the folder `inner` is `outer` or lies below it; both end in a separator.
+bool WithinFolder(const std::string& inner, const std::string& outer) {
+  for (std::string folder = inner; !folder.empty(); folder = ParentOf(folder)) {
+    if (SamePlace(folder, outer)) return true;
+  }
+  return false;
+}
+
 // A game of its own in a folder from `pluginFolder` up to, but not including,
 // `gameFolder`: a game there runs the plug-ins of this install, not the one above.
 std::string NearerGame(std::string pluginFolder, const std::string& gameFolder) {
@@ -432,13 +440,6 @@ bool SamePlace(const std::string& a, const std::string& b) {
     }
   }
   return profile::SameName(a, b);
-}
-
-bool WithinFolder(const std::string& inner, const std::string& outer) {
-  for (std::string folder = inner; !folder.empty(); folder = ParentOf(folder)) {
-    if (SamePlace(folder, outer)) return true;
-  }
-  return false;
 }
 
 }  // namespace lumavale::check
