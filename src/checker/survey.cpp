@@ -340,14 +340,16 @@ std::vector<RunningGame> LookForGames(const std::vector<std::string>& pluginFold
   std::vector<RunningGame> games;
   for (const system::Program& program : system::RunningPrograms()) {
     const std::string folder = FolderOf(program.image);
-    const auto below = [&](const std::string& pluginFolder) { return WithinFolder(pluginFolder, folder); };
-    if (std::ranges::none_of(pluginFolders, below) || !CanHoldTheRows(program.image)) continue;
+    // Each folder walked up once: SamePlace asks the system at every step.
+    std::vector<std::string> below;
+    std::ranges::copy_if(pluginFolders, std::back_inserter(below),
+                         [&](const std::string& pluginFolder) { return WithinFolder(pluginFolder, folder); });
+    if (below.empty() || !CanHoldTheRows(program.image)) continue;
     RunningGame game;
     game.id = program.id;
     game.image = program.image;
     // This install's game where, for some copy, no folder between holds a game of its own.
-    for (const std::string& pluginFolder : pluginFolders) {
-      if (!below(pluginFolder)) continue;
+    for (const std::string& pluginFolder : below) {
       std::string nearer = NearerGame(pluginFolder, folder);
       if (nearer.empty()) {
         game.nearer.clear();
