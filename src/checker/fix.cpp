@@ -40,8 +40,6 @@ Phrase NotChanged(const system::Written& written, const std::string& path) {
   return Say(Msg::kNotChangedError, Path(path), Number(written.error));
 }
 
-std::string NameOf(const std::string& path) { return path.substr(FolderOf(path).size()); }
-
 // Each file the fixes touch, in order.
 class Fixer {
  public:

@@ -16,6 +16,9 @@ inline std::string FolderOf(const std::string& path) {
   return last == std::string::npos ? std::string() : path.substr(0, last + 1);
 }
 
+// The name part of a path: all of it after its folder part.
+inline std::string NameOf(const std::string& path) { return path.substr(FolderOf(path).size()); }
+
 // The folder above `folder` (which ends in a separator), or empty at a drive's root.
 inline std::string ParentOf(const std::string& folder) {
   if (folder.size() < 2) return {};

@@ -85,7 +85,7 @@ void LookIntoGame(RunningGame& game) {
       } else if (EndsWithName(modules[i].path, ".asi")) {
         game.otherAsi.push_back(modules[i].path);
         const std::string& path = game.otherAsi.back();
-        if (game.lookalike.empty() && profile::SameName(path.substr(FolderOf(path).size()), kPluginFileName)) {
+        if (game.lookalike.empty() && profile::SameName(NameOf(path), kPluginFileName)) {
           game.lookalike = path;
         }
       }
