@@ -11,6 +11,7 @@
 #include <cwchar>
 #include <string>
 
+#include "checker/paths.h"
 #include "checker/system.h"
 #include "checker/utf.h"
 
@@ -87,8 +88,8 @@ Written Failed(DWORD error) {
 // reason it could not be written (and then no such file is left).
 std::wstring WriteApart(const std::string& folder, std::string_view bytes, Written& written) {
   wchar_t name[MAX_PATH + 1] = {};
-  // GetTempFileNameW takes a folder of less than MAX_PATH - 14 characters.
-  const std::wstring where = Wide(folder);
+  // GetTempFileNameW takes a folder of less than MAX_PATH - 14 characters; a bare name lies in the current one.
+  const std::wstring where = Wide(folder.empty() ? std::string(".\\") : folder);
   if (GetTempFileNameW(where.c_str(), L"lmv", 0, name) == 0) {
     written = Failed(GetLastError());
     return {};
@@ -115,11 +116,6 @@ std::wstring WriteApart(const std::string& folder, std::string_view bytes, Writt
   }
   written = {Wrote::kDone, 0};
   return name;
-}
-
-std::string FolderPart(const std::string& path) {
-  const std::size_t last = path.find_last_of("\\/");
-  return last == std::string::npos ? std::string(".\\") : path.substr(0, last + 1);
 }
 
 }  // namespace
@@ -355,7 +351,7 @@ Written ReplaceWith(const std::string& path, std::string_view bytes, const std::
     return {Wrote::kReadOnly, ERROR_ACCESS_DENIED};
   }
   Written written;
-  const std::wstring apart = WriteApart(FolderPart(path), bytes, written);
+  const std::wstring apart = WriteApart(FolderOf(path), bytes, written);
   if (apart.empty()) return written;
   const std::wstring kept = ForFiles(backup);
   if (ReplaceFileW(target.c_str(), apart.c_str(), kept.c_str(), REPLACEFILE_WRITE_THROUGH, nullptr, nullptr) != FALSE) {
@@ -370,7 +366,7 @@ Written ReplaceWith(const std::string& path, std::string_view bytes, const std::
 
 Written Create(const std::string& path, std::string_view bytes) {
   Written written;
-  const std::wstring apart = WriteApart(FolderPart(path), bytes, written);
+  const std::wstring apart = WriteApart(FolderOf(path), bytes, written);
   if (apart.empty()) return written;
   if (MoveFileExW(apart.c_str(), ForFiles(path).c_str(), MOVEFILE_WRITE_THROUGH) != FALSE) return {Wrote::kDone, 0};
   const DWORD error = GetLastError();
