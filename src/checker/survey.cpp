@@ -389,7 +389,7 @@ namespace {
 // The survey from `checkFolder`, as if the check lay there; from this program's own
 // folder, the plug-in's own reckoning of the settings path is used. At the top, where
 // no copy of the plug-in is near, the running games are asked where it is.
-Survey LookFrom(const char* given, std::string checkFolder, bool programFolder, bool top) {
+Survey LookFrom(const char* given, std::string checkFolder, bool top) {
   Survey survey;
   survey.underWine = system::UnderWine();
   if (given != nullptr) {
@@ -404,11 +404,11 @@ Survey LookFrom(const char* given, std::string checkFolder, bool programFolder, 
       }
       std::ranges::sort(survey.iniFiles);
       given = nullptr;
-      programFolder = false;
     }
   }
   survey.checkFolder = checkFolder;
-  survey.file = FindSettingsFile(given, checkFolder, programFolder);
+  // Only the first look, at no folder given, is from this program's own folder.
+  survey.file = FindSettingsFile(given, checkFolder, top && survey.givenFolder.empty());
   survey.profile = std::make_unique<profile::Profile>(survey.file.text);
   if (survey.file.bytes) survey.notText = NotSettingsText(survey.file.text, survey.profile->Text());
   if (!survey.Checkable()) return survey;
@@ -422,14 +422,14 @@ Survey LookFrom(const char* given, std::string checkFolder, bool programFolder, 
     const std::string folder = FolderOf(game.loaded.back().path);
     const bool seen = std::ranges::any_of(
         survey.fromGames, [&](const Survey& other) { return SamePlace(other.checkFolder, folder); });
-    if (!seen) survey.fromGames.push_back(LookFrom(given, folder, false, false));
+    if (!seen) survey.fromGames.push_back(LookFrom(given, folder, false));
   }
   return survey;
 }
 
 }  // namespace
 
-Survey Look(const char* given) { return LookFrom(given, FolderOf(system::ProgramPath()), true, true); }
+Survey Look(const char* given) { return LookFrom(given, FolderOf(system::ProgramPath()), true); }
 
 bool SamePlace(const std::string& a, const std::string& b) {
   if (const std::optional<bool> same = system::SameObject(a, b)) return *same;
