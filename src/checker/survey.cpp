@@ -381,7 +381,8 @@ std::vector<RunningGame> GamesWithThePlugIn() {
 }
 
 bool Survey::Checkable() const {
-  return !file.given || (!file.path.empty() && !file.Pattern() && file.bytes && notText == NotText::kText);
+  // A file given is read only once its path is whole and no pattern.
+  return !file.given || (file.bytes && notText == NotText::kText);
 }
 
 namespace {
