@@ -1,7 +1,6 @@
 #include "checker/fix.h"
 
 #include <algorithm>
-#include <iterator>
 #include <numeric>
 
 #include "checker/line_warnings.h"
@@ -21,7 +20,7 @@ std::vector<Edit> TextEdits(std::string_view bytes) {
   std::vector<Edit> edits;
   if (MostlyNul(profile.Text()) || NotSettingsText(bytes, profile.Text()) != NotText::kText) return edits;
   for (const Finding& finding : CheckLines(profile, 0xFFFFFFFF).shown) {
-    std::ranges::copy_if(finding.fix, std::back_inserter(edits), [](const Edit& edit) { return edit.kind == Edit::Kind::kText; });
+    edits.insert(edits.end(), finding.fix.begin(), finding.fix.end());
   }
   return edits;
 }
