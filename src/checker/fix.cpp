@@ -68,8 +68,7 @@ class Fixer {
     const system::Written written = system::ReplaceWith(path, fixed, backup);
     if (written.wrote != system::Wrote::kDone) return Fail(NotChanged(written, path));
     said.push_back(Say(Msg::kFixedFile, Path(path), Path(NameOf(backup))));
-    text = std::move(fixed);
-    bytes = text;
+    bytes = std::move(fixed);
   }
 
   // The file shown, which then lies at its new name, or another: a near name beside the plug-in.
@@ -107,8 +106,7 @@ class Fixer {
   }
 
   std::string path;        // the settings file shown, where it lies now
-  std::string_view bytes;  // its bytes now
-  std::string text;        // they, once fixed
+  std::string bytes;       // its bytes now
   std::vector<Phrase> said;
   std::string moved;       // where the settings went, where they moved
   bool failed = false;
