@@ -554,6 +554,7 @@ class ProgramCases : public ::testing::TestWithParam<ProgramCase> {};
 const std::string kTraps = "; mine\r\n[Lumavale]\r\nAmountInGameplay=1,5 \r\nEnabeld=1\n[Other]\r\nFog=true";
 const std::string kTrapsFixed = "; mine\r\n[Lumavale]\r\nAmountInGameplay=1.5 \r\nEnabled=1\n[Other]\r\nFog=1";
 const std::string kOldFile = kInScripts + ".bak";
+const std::string kNearName = kScripts + "LumavaleSettings.ini.txt";  // as Windows shows it: LumavaleSettings.ini
 
 // A fix asked for from the command line, with the write of the file made to fail.
 ProgramCase Failing(std::string name, system::Wrote wrote, std::string said) {
@@ -617,12 +618,11 @@ INSTANTIATE_TEST_SUITE_P(Runs, ProgramCases, ::testing::ValuesIn(std::vector<Pro
       "Settings file: " + kInScripts},
      {}, {{kDropped, "[Other]\nFog=1\n"}, {kInScripts, "[Other]\nFog=1\n"}, {kOldFile, kFogOn},
           {kDropped + ".bak", "[Other]\nFog=on\n"}}},
-    {"NearNameRenamed", false, {"--fix"}, kStatusClean, {}, {"Renamed " + kScripts + "LumavaleSettings.ini.txt"},
-     {{kScripts + "LumavaleSettings.ini.txt", kFogOn}},
-     {{kInScripts, kFogOn}, {kScripts + "LumavaleSettings.ini.txt", ""}},
-     [](fake::Platform& world) { world.files.erase(kInScripts); }},
-    {"GivenNearNameRenamed", false, {"--fix", kScripts + "LumavaleSettings.ini.txt"}, kStatusClean, {}, {"Renamed " + kScripts + "LumavaleSettings.ini.txt to LumavaleSettings.ini.\n\nLumavale settings check"},
-     {{kScripts + "LumavaleSettings.ini.txt", kFogOn}}, {{kInScripts, kFogOn}, {kScripts + "LumavaleSettings.ini.txt", ""}}, [](fake::Platform& world) { world.files.erase(kInScripts); }},
+    {"NearNameRenamed", false, {"--fix"}, kStatusClean, {}, {"Renamed " + kNearName}, {{kNearName, kFogOn}},
+     {{kInScripts, kFogOn}, {kNearName, ""}}, [](fake::Platform& world) { world.files.erase(kInScripts); }},
+    {"GivenNearNameRenamed", false, {"--fix", kNearName}, kStatusClean, {},
+     {"Renamed " + kNearName + " to LumavaleSettings.ini.\n\nLumavale settings check"}, {{kNearName, kFogOn}},
+     {{kInScripts, kFogOn}, {kNearName, ""}}, [](fake::Platform& world) { world.files.erase(kInScripts); }},
     {"ShownOnlyIsNeverChanged", false, {"--fix"}, kStatusWarnings, {}, {"Nothing here can be fixed for you."},
      {{kInScripts, "[Other]\nFog=1\nFog=0\n"}}},
     // A failure at any step leaves the file as it was, and says so.
