@@ -228,14 +228,14 @@ std::string FromAnsi(std::string_view text) {
 }
 
 // A write the test made fail, or none.
-std::optional<Written> Refused(const std::string& path) {
-  const auto& failing = fake::State().failingWrites;
-  const auto it = failing.find(path);
-  return it == failing.end() ? std::nullopt : std::optional<Written>(it->second);
+std::optional<Written> Refused(const std::string& path, const std::string& what) {
+  fake::State().writes.push_back(what + " " + path);
+  const auto failing = fake::State().failingWrites.find(path);
+  return failing == fake::State().failingWrites.end() ? std::nullopt : std::optional<Written>(failing->second);
 }
 
 Written ReplaceWith(const std::string& path, std::string_view bytes, const std::string& backup) {
-  if (const auto refused = Refused(path)) return *refused;
+  if (const auto refused = Refused(path, "replace")) return *refused;
   const auto file = fake::State().files.find(path);
   if (file == fake::State().files.end() || KindOf(backup) != Kind::kNothing) return {Wrote::kFailed, 87};
   fake::State().files[backup] = std::exchange(file->second, std::string(bytes));
@@ -243,14 +243,14 @@ Written ReplaceWith(const std::string& path, std::string_view bytes, const std::
 }
 
 Written Create(const std::string& path, std::string_view bytes) {
-  if (const auto refused = Refused(path)) return *refused;
+  if (const auto refused = Refused(path, "create")) return *refused;
   if (KindOf(path) != Kind::kNothing) return {Wrote::kExists, 80};
   fake::State().files[path] = std::string(bytes);
   return {Wrote::kDone, 0};
 }
 
 Written Rename(const std::string& from, const std::string& to) {
-  if (const auto refused = Refused(from)) return *refused;
+  if (const auto refused = Refused(from, "rename")) return *refused;
   const auto file = fake::State().files.find(from);
   if (file == fake::State().files.end()) return {Wrote::kFailed, 2};
   if (KindOf(to) != Kind::kNothing) return {Wrote::kExists, 183};

@@ -70,7 +70,8 @@ struct Platform {
   int hostImageBaseCalls = 0;
   std::vector<std::uint32_t> opened{};  // the programs opened for reading, by id
   std::vector<std::pair<std::uint32_t, std::uint32_t>> programReads{};  // (address, size)
-  std::string out{};  // everything written to standard output
+  std::string out{};                  // everything written to standard output
+  std::vector<std::string> writes{};  // each write asked for, in order (the fuzzer counts them)
   int enterWaits = 0;
 };
 
